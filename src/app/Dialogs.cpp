@@ -1,0 +1,70 @@
+#include "app/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace kx {
+
+namespace {
+
+Dialogs* g_installed = nullptr;
+
+QWidget* dialogParent()
+{
+    return QApplication::activeWindow();
+}
+
+QMessageBox::Icon toQt(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+Dialogs& dialogs()
+{
+    static QtDialogs qtDialogs;
+    return g_installed ? *g_installed : qtDialogs;
+}
+
+void setDialogs(Dialogs* d)
+{
+    g_installed = d;
+}
+
+void QtDialogs::showMessage(const QString& text)
+{
+    messageBox(text, QApplication::applicationName(), MessageIcon::None);
+}
+
+void QtDialogs::messageBox(const QString& text, const QString& caption, MessageIcon icon)
+{
+    QMessageBox box(toQt(icon), caption, text, QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
+bool QtDialogs::question(const QString& text, const QString& caption)
+{
+    return QMessageBox::question(dialogParent(), caption, text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString QtDialogs::openFileName(const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(dialogParent(), title, QString(), filter);
+}
+
+QString QtDialogs::saveFileName(const QString& title, const QString& filter,
+                                QString* selectedFilter)
+{
+    return QFileDialog::getSaveFileName(dialogParent(), title, QString(), filter, selectedFilter);
+}
+
+}  // namespace kx

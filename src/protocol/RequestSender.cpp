@@ -1,0 +1,42 @@
+#include "protocol/RequestSender.h"
+
+#include "protocol/Commands.h"
+
+namespace kx {
+
+namespace {
+
+void sendRequest(const RequestChannel& channel, FrameKind kind, uint8_t command, const Data4& data)
+{
+    const Frame8 frame = buildFrame(kind, command, data);
+    // Measurement requests come many times a second and would drown the traffic pane.
+    if (command != Cmd::Measure && channel.log && channel.log->isShown())
+        channel.log->appendLine(requestLine(frame));
+    if (channel.sink)
+        channel.sink->send(frame.data(), static_cast<int>(frame.size()));
+}
+
+}  // namespace
+
+void SendReadCmd(const RequestChannel& channel, uint8_t command, const Data4& data)
+{
+    sendRequest(channel, FrameKind::ReadRequest, command, data);
+}
+
+void SendWriteCmd(const RequestChannel& channel, uint8_t command, const Data4& data)
+{
+    sendRequest(channel, FrameKind::WriteRequest, command, data);
+}
+
+bool logAndCheckReply(TrafficLog* log, const Frame8& reply)
+{
+    const ReplyCheck check = checkReply(reply);
+    const bool shown = log && log->isShown();
+    if (shown)
+        log->appendLine(check.receivedLine);
+    if (!check.valid && shown)
+        log->appendLine(kBadCrcLine);
+    return check.valid;
+}
+
+}  // namespace kx

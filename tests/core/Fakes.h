@@ -1,0 +1,22 @@
+#pragma once
+// Stand-ins for the serial engine's send operation and the monitor's traffic pane.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "protocol/RequestSender.h"
+
+struct RecordingSink : kx::ByteSink
+{
+    std::vector<std::vector<uint8_t>> sent;
+    void send(const uint8_t* data, int length) override { sent.emplace_back(data, data + length); }
+};
+
+struct FakeLog : kx::TrafficLog
+{
+    bool shown = true;
+    std::vector<std::string> lines;
+    bool isShown() const override { return shown; }
+    void appendLine(const std::string& line) override { lines.push_back(line); }
+};
