@@ -42,9 +42,12 @@ namespace {
 
 std::string dataText(const Frame8& f)
 {
-    std::string s = std::to_string(f[2]) + ":";
-    for (int i = 3; i <= 6; ++i)
-        s += " " + std::to_string(f[i]);
+    std::string s = std::to_string(f[2]);
+    s += ':';
+    for (int i = 3; i <= 6; ++i) {
+        s += ' ';
+        s += std::to_string(f[i]);
+    }
     return s;
 }
 

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Configures and builds one preset (default: the normal build). Usage: build.sh [preset]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset=${1:-default}
+jobs=${KX_JOBS:-$(nproc)}
+dir=$(case "$preset" in default) echo build ;; *) echo "build-$preset" ;; esac)
+if [ ! -f "$dir/CMakeCache.txt" ]; then
+  cmake --preset "$preset" -G Ninja >/dev/null
+fi
+cmake --build --preset "$preset" -j "$jobs"
