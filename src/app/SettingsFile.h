@@ -1,0 +1,62 @@
+#pragma once
+// config.ini: the operator's preferences between runs, 29 lines of "key= value" in a fixed
+// order. The reader goes by position and ignores the keys; both directions walk one table.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kx {
+
+struct Settings
+{
+    static constexpr int32_t kMinSampleRate = 10;
+    static constexpr int32_t kMaxSampleRate = 10000000;
+    static constexpr int32_t kMinSamplesPerPage = 10;
+    static constexpr int32_t kMaxSamplesPerPage = 32767;
+    static constexpr std::size_t kMaxWordLength = 291;
+
+    // Values without a file.
+    bool Cz_0 = false;  // "Aktywny" of Y
+    bool Cz_1 = false;  // "Aktywny" of X1
+    bool Cz_2 = false;  // "Aktywny" of X2
+    bool Real_Time_Sample = false;
+    int32_t Sample_rate = 0;  // the spin box shows 0 until a file sets it
+    bool Paging = false;
+    bool Paging_tracking = false;
+    int32_t Sample_per_page = 10;
+    bool Autorejestracja = true;
+    bool Rejestracja_Cz0 = true;
+    bool Rejestracja_Cz1 = true;
+    bool Rejestracja_Cz2 = true;
+    bool Rejestracja_PK1 = false;
+    bool Rejestracja_PK2 = false;
+    bool Rejestracja_data = false;
+    bool Rejestracja_godz = false;
+    bool Rejestracja_czas = true;  // stored twice: lines 17 and 18, the second wins
+    bool Rejestracja_index = true;
+    bool Rejestracja_kolor = true;
+    std::string PortName = "COM1";
+    // Height and offset of the chart lines of PK1 … PK4: H1, F1, H2, F2, H3, F3, H4, F4.
+    std::array<int32_t, 8> LineSettings{};
+
+    friend bool operator==(const Settings&, const Settings&) = default;
+};
+
+constexpr int kSettingsLines = 29;
+
+// The key of each line, in order (line 18 repeats the key of line 15).
+const std::array<const char*, kSettingsLines>& settingsKeys();
+
+// Reads by position: for each line a key word (thrown away) and a value word. Check boxes
+// take any non-zero number as checked; the sampling period is brought into its range, the
+// points per page are taken as a signed 16-bit number within theirs. The first missing word
+// or value that is not a whole decimal number ends the reading: that setting and all after
+// it keep their values from `start`. Words are cut at 291 characters.
+Settings readSettings(std::string_view content, const Settings& start = {});
+
+// The 29 lines, "key= value" and CR LF each.
+std::string writeSettings(const Settings& s);
+
+}  // namespace kx
