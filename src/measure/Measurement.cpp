@@ -1,0 +1,162 @@
+#include "measure/Measurement.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <climits>
+#include <cmath>
+
+#include "device/NumberFormat.h"
+#include "protocol/Frame.h"
+
+namespace kx {
+
+namespace {
+
+// trunc toward zero, held within int for the bar that clamps it anyway.
+std::optional<int> truncated(double v)
+{
+    if (!std::isfinite(v))
+        return std::nullopt;
+    const double t = std::trunc(v);
+    return static_cast<int>(std::clamp(t, double(INT_MIN), double(INT_MAX)));
+}
+
+std::optional<int> absolute(std::optional<int> v)
+{
+    if (!v)
+        return v;
+    return *v == INT_MIN ? INT_MAX : std::abs(*v);
+}
+
+std::string twoDecimals(double v)
+{
+    const int previous = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double r = std::nearbyint(v * 100) / 100;
+    std::fesetround(previous);
+    return formatGeneral(r, ',');
+}
+
+}  // namespace
+
+int32_t MeasurementScheduler::effectivePeriod(int32_t periodMs)
+{
+    return std::max(periodMs, kMinPeriodMs);
+}
+
+bool MeasurementScheduler::IdleStep(int64_t now, DeviceModel& model, const SamplingSettings& sampling)
+{
+    m_stepHundredths = std::max<int64_t>(0, now - m_previous);
+    m_previous = now;
+    if (!model.GO || model.TypeCode == 0)
+        return false;
+
+    m_timeHundredths += m_stepHundredths;
+    const int64_t stepMs = m_stepHundredths * 10;
+    if (!sampling.continuous) {
+        m_countdownMs -= stepMs;
+        if (m_countdownMs > 5)
+            return false;
+        // Reloaded with the whole period: an overshoot is not carried over.
+        m_countdownMs = effectivePeriod(sampling.periodMs);
+        model.bledna_transmisja = 0;
+        return true;
+    }
+    if (!model.zapytanie) {
+        model.zapytanie = true;
+        m_replyTimeoutMs = kReplyTimeoutMs;
+        return true;
+    }
+    m_replyTimeoutMs -= stepMs;
+    if (m_replyTimeoutMs <= 0) {
+        model.zapytanie = false;
+        model.bledna_transmisja = 1;
+    }
+    return false;
+}
+
+void MeasurementScheduler::start()
+{
+    m_timeHundredths = 0;
+    m_countdownMs = 0;
+}
+
+void MeasurementScheduler::stop()
+{
+    start();
+}
+
+BarPositions barPositions(const DeviceModel& m, const ActiveValues& active, int leftMaximum)
+{
+    BarPositions b;
+    const double y = m.CurrentY;
+    const double x1 = m.CurrentX1;
+    const double x2 = m.CurrentX2;
+    if (active.y) {
+        b.y = truncated(std::fabs(y));
+        if (active.x1 && active.x2) {
+            b.right = absolute(truncated(x1 * 100));
+            if (auto t = absolute(truncated(x2 * 100)))
+                b.left = absolute(truncated(double(leftMaximum) - *t));
+        } else {
+            const double d = y - double(m.Stan.D0);
+            if (auto t = truncated(d * 100))
+                b.right = truncated(std::fabs(*t * 0.5));
+            if (auto whole = absolute(truncated(d)))
+                b.left = truncated(std::fabs(double(leftMaximum) - *whole * 100.0 * 0.5));
+        }
+    }
+    if (active.x1)
+        b.x1 = truncated(x1);
+    if (active.x2)
+        b.x2 = truncated(x2);
+    return b;
+}
+
+bool applyMeasurementFrame(DeviceModel& model, std::span<const uint8_t> frame, bool* hasY,
+                           bool* hasX1, bool* hasX2)
+{
+    const auto m = decodeMeasurement(frame);
+    if (!m)
+        return false;
+    model.OutputPK1 = m->outputPK1;
+    model.OutputPK2 = m->outputPK2;
+    if (m->hasY)
+        model.CurrentY = m->y;
+    if (m->hasX1)
+        model.CurrentX1 = static_cast<float>(double(m->x1) * double(model.Stan.D1) * 0.1);
+    if (m->hasX2)
+        model.CurrentX2 = static_cast<float>(double(m->x2) * double(model.Stan.D2) * 0.1);
+    if (hasY)
+        *hasY = m->hasY;
+    if (hasX1)
+        *hasX1 = m->hasX1;
+    if (hasX2)
+        *hasX2 = m->hasX2;
+    return true;
+}
+
+std::string rateText(const SamplingSettings& sampling)
+{
+    if (sampling.continuous)
+        return {};
+    const double rate = 1000.0 / MeasurementScheduler::effectivePeriod(sampling.periodMs);
+    return CommaDecimal(formatFixed(rate, 5, 3));
+}
+
+std::string timeText(double seconds)
+{
+    return twoDecimals(seconds);
+}
+
+std::optional<std::string> PeriodMeter::frame(double measureTime)
+{
+    if (++m_count < 10)
+        return std::nullopt;
+    const double meanMs = (measureTime - m_start) * 1000 * 0.1;
+    m_start = measureTime;
+    m_count = 0;
+    return twoDecimals(meanMs);
+}
+
+}  // namespace kx
