@@ -19,7 +19,7 @@ Program::Program()
     w.about = new TO_programieForm(m_main);
     w.lines = new TKonigLiniiForm(m_main);
     w.monitor = new TCOM_DBG_Form(m_main);
-    w.wizard = new TAsystentForm(m_main);
+    w.wizard = new TAsystentForm(m_main->model(), m_main->link(), m_main->sync(), m_main);
     m_main->attachWindows(w);
 }
 
@@ -30,6 +30,7 @@ Program::~Program()
 
 void Program::start()
 {
+    m_main->startTimers();
     m_main->show();
 }
 

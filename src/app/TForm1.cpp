@@ -1,13 +1,21 @@
 #include "app/TForm1.h"
 
 #include <QActionGroup>
+#include <QLocale>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
+#include <QPushButton>
 #include <QTabWidget>
 
+#include "app/MainView.h"
 #include "app/TO_programieForm.h"
+#include "device/DeviceEditors.h"
+#include "device/DevicePage.h"
+#include "device/DeviceSync.h"
+#include "measure/IndicatorPage.h"
+#include "protocol/ReplyDispatch.h"
 #include "protocol/TCOM_DBG_Form.h"
 #include "wizard/TAsystentForm.h"
 
@@ -17,17 +25,72 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName("Form1");
     setWindowTitle("KX350T-PC V1.00");
-    buildMenu();
+    m_link = new LinkControl(m_model, this);
+    m_link->setFrameConsumer(this);
     buildPages();
+    m_view = std::make_unique<MainView>(m_devicePage, m_indicatorPage);
+    m_dispatcher = std::make_unique<ReplyDispatcher>(m_model, *m_view, nullptr, decimalSeparator());
+    m_editors = new DeviceEditors(m_model, m_devicePage, m_link->requests(), this);
+    m_sync = new DeviceSync(m_model, m_devicePage, this);
+    m_sync->setRequests(m_link->requests());
+    buildMenu();
     // A single, non-resizable border around a fixed client area.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // Stop the reader thread while everything it reports to still exists.
+    delete m_link;
+    m_link = nullptr;
+}
 
 void TForm1::attachWindows(const Windows& windows)
 {
     m_windows = windows;
+    m_link->setTrafficLog(windows.monitor);
+    m_dispatcher->setTrafficLog(windows.monitor);
+    m_editors->setRequests(m_link->requests());
+    m_sync->setRequests(m_link->requests());
+    m_sync->setMonitor(windows.monitor);
+}
+
+void TForm1::startTimers()
+{
+    m_sync->start();
+}
+
+char TForm1::decimalSeparator() const
+{
+    const QString point = QLocale::system().decimalPoint();
+    return point.size() == 1 && point[0].unicode() < 128 ? char(point[0].unicode()) : '.';
+}
+
+void TForm1::replyReceived(const Frame8& reply)
+{
+    m_dispatcher->dispatch(reply);
+}
+
+void TForm1::measurementFrameReceived(std::span<const uint8_t> frame)
+{
+    HandleMeasurementFrame(frame);
+}
+
+void TForm1::HandleMeasurementFrame(std::span<const uint8_t> frame)
+{
+    const auto m = decodeMeasurement(frame);
+    if (!m)
+        return;
+    m_model.OutputPK1 = m->outputPK1;
+    m_model.OutputPK2 = m->outputPK2;
+    if (m->hasY)
+        m_model.CurrentY = m->y;
+    if (m->hasX1)
+        m_model.CurrentX1 = static_cast<float>(double(m->x1) * double(m_model.Stan.D1) * 0.1);
+    if (m->hasX2)
+        m_model.CurrentX2 = static_cast<float>(double(m->x2) * double(m_model.Stan.D2) * 0.1);
+    m_view->newValues();
+    m_model.zapytanie = false;
 }
 
 QAction* TForm1::addAction(QMenu* menu, const char* objectName, const QString& text,
@@ -53,8 +116,10 @@ void TForm1::buildMenu()
 
     QMenu* link = bar->addMenu("komunikacja");
     link->setObjectName("komunikacja1");
-    addAction(link, "pocz1", "połącz", false);
-    addAction(link, "rozcz1", "rozłącz", false);
+    connect(addAction(link, "pocz1", "połącz", false), &QAction::triggered, m_link,
+            &LinkControl::pocz1Click);
+    connect(addAction(link, "rozcz1", "rozłącz", false), &QAction::triggered, m_link,
+            &LinkControl::rozcz1Click);
     QMenu* port = link->addMenu("port");
     port->setObjectName("port1");
     port->menuAction()->setObjectName("port1Action");
@@ -67,10 +132,12 @@ void TForm1::buildMenu()
         item->setCheckable(true);
         item->setChecked(n == 1);
         ports->addAction(item);
+        connect(item, &QAction::triggered, m_link, [this, name] { m_link->selectPort(name); });
     }
     QAction* autoItem = addAction(port, "auto1", "auto");
     autoItem->setCheckable(true);
     ports->addAction(autoItem);
+    connect(autoItem, &QAction::triggered, m_link, &LinkControl::auto1Click);
     connect(addAction(link, "debugger1", "debuger...", false), &QAction::triggered, this,
             &TForm1::debugger1Click);
     connect(addAction(link, "wizard1", "Połączenie..."), &QAction::triggered, this,
@@ -91,13 +158,16 @@ void TForm1::buildPages()
     m_pages = new QTabWidget(this);
     m_pages->setObjectName("PageControl1");
     m_pages->setFixedSize(kClientWidth, kClientHeight);
+    m_indicatorPage = new IndicatorPage(m_pages);
+    m_devicePage = new DevicePage(m_pages);
+    QWidget* const pages[] = {m_indicatorPage, m_devicePage, new QWidget(m_pages),
+                              new QWidget(m_pages)};
     const char* const titles[] = {"Wskaźniki", "Urządzenie", "Wykres", "Rejestracja pomiarów"};
-    int n = 1;
-    for (const char* title : titles) {
-        auto* page = new QWidget(m_pages);
-        page->setObjectName(QString("TabSheet%1").arg(n++));
-        m_pages->addTab(page, QString::fromUtf8(title));
+    for (int n = 0; n < 4; ++n) {
+        pages[n]->setObjectName(QString("TabSheet%1").arg(n + 1));
+        m_pages->addTab(pages[n], QString::fromUtf8(titles[n]));
     }
+    connect(m_devicePage->connectionButton(), &QPushButton::clicked, this, &TForm1::BitBtn13Click);
     m_pages->setCurrentIndex(0);
     setCentralWidget(m_pages);
 }

@@ -4,6 +4,12 @@
 
 #include <QMainWindow>
 
+#include <memory>
+#include <span>
+
+#include "device/DeviceModel.h"
+#include "serial/LinkControl.h"
+
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -15,8 +21,14 @@ class TO_programieForm;
 class TKonigLiniiForm;
 class TCOM_DBG_Form;
 class TAsystentForm;
+class DevicePage;
+class DeviceEditors;
+class DeviceSync;
+class IndicatorPage;
+class MainView;
+class ReplyDispatcher;
 
-class TForm1 : public QMainWindow
+class TForm1 : public QMainWindow, public FrameConsumer
 {
     Q_OBJECT
 
@@ -36,14 +48,30 @@ public:
         TAsystentForm* wizard = nullptr;
     };
     void attachWindows(const Windows& windows);
+    // Starts the main window's timers; called once all five windows exist.
+    void startTimers();
 
     QTabWidget* pages() const { return m_pages; }
+    DevicePage* devicePage() const { return m_devicePage; }
+    IndicatorPage* indicatorPage() const { return m_indicatorPage; }
+    TCOM_DBG_Form* monitor() const { return m_windows.monitor; }
+
+    DeviceModel& model() { return m_model; }
+    DeviceEditors& editors() { return *m_editors; }
+    DeviceSync& sync() { return *m_sync; }
+    LinkControl& link() { return *m_link; }
+
+    // Received frames, routed by the link.
+    void replyReceived(const Frame8& reply) override;
+    void measurementFrameReceived(std::span<const uint8_t> frame) override;
+    void HandleMeasurementFrame(std::span<const uint8_t> frame);
 
 public slots:
     void zakocz1Click();
     void wizard1Click();
     void debugger1Click();
     void orpogramie1Click();
+    void BitBtn13Click() { wizard1Click(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,8 +82,19 @@ private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text,
                        bool visible = true);
 
+    char decimalSeparator() const;
+
+    DeviceModel m_model;
     QTabWidget* m_pages = nullptr;
+    IndicatorPage* m_indicatorPage = nullptr;
+    DevicePage* m_devicePage = nullptr;
     Windows m_windows;
+    std::unique_ptr<MainView> m_view;
+    std::unique_ptr<ReplyDispatcher> m_dispatcher;
+    DeviceEditors* m_editors = nullptr;
+    DeviceSync* m_sync = nullptr;
+    // Last, so the serial engine inside stops before anything it reports to goes away.
+    LinkControl* m_link = nullptr;
     bool m_centred = false;
 };
 

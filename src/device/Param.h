@@ -27,6 +27,14 @@ enum class Param
 
 constexpr std::size_t kParamCount = 17;
 
+// The measured values.
+enum class Channel
+{
+    Y,
+    X1,
+    X2,
+};
+
 constexpr std::size_t index(Param p)
 {
     return static_cast<std::size_t>(p);

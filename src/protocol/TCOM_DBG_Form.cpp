@@ -1,10 +1,97 @@
 #include "protocol/TCOM_DBG_Form.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+
 namespace kx {
 
 TCOM_DBG_Form::TCOM_DBG_Form(QWidget* parent) : ToolWindow(parent, "COM_debugger", QSize(692, 489))
 {
     setObjectName("COM_DBG_Form");
+
+    QFont font("Courier New");
+    font.setStyleHint(QFont::Monospace);
+    font.setBold(true);
+    font.setPixelSize(12);
+
+    struct PaneSpec
+    {
+        const char* name;
+        QRect place;
+        const char* menu;
+        const char* item;
+        void (TCOM_DBG_Form::*clear)();
+    };
+    const PaneSpec specs[4] = {
+        {"Memo1", {6, 6, 365, 385}, "PopupMenu1", "czy1", &TCOM_DBG_Form::czy1Click},
+        {"Memo2", {377, 6, 309, 385}, "PopupMenu2", "MenuItem1", &TCOM_DBG_Form::MenuItem1Click},
+        {"Memo3", {6, 397, 365, 89}, "PopupMenu3", "MenuItem2", &TCOM_DBG_Form::MenuItem2Click},
+        {"Memo4", {377, 397, 309, 89}, "PopupMenu4", "MenuItem3", &TCOM_DBG_Form::MenuItem3Click},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const PaneSpec& spec = specs[i];
+        auto* pane = new QPlainTextEdit(this);
+        pane->setObjectName(spec.name);
+        pane->setGeometry(spec.place);
+        pane->setReadOnly(true);
+        pane->setFont(font);
+        pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+        QPalette p = pane->palette();
+        p.setColor(QPalette::Base, QColor(4, 153, 225));
+        p.setColor(QPalette::Text, Qt::white);
+        pane->setPalette(p);
+
+        auto* menu = new QMenu(pane);
+        menu->setObjectName(spec.menu);
+        QAction* clear = menu->addAction(QString::fromUtf8("czyść"));
+        clear->setObjectName(spec.item);
+        connect(clear, &QAction::triggered, this, spec.clear);
+        pane->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(pane, &QWidget::customContextMenuRequested, menu,
+                [menu, pane](const QPoint& at) { menu->popup(pane->mapToGlobal(at)); });
+        m_panes[i] = pane;
+    }
+    m_panes[0]->setMaximumBlockCount(kTrafficLines);
+}
+
+QPlainTextEdit* TCOM_DBG_Form::pane(int n) const
+{
+    return n >= 1 && n <= 4 ? m_panes[n - 1] : nullptr;
+}
+
+void TCOM_DBG_Form::appendLine(const std::string& line)
+{
+    if (isShown())
+        m_panes[0]->appendPlainText(QString::fromStdString(line));
+}
+
+void TCOM_DBG_Form::showState(const QStringList& lines)
+{
+    if (!isShown())
+        return;
+    m_panes[1]->setPlainText(lines.join('\n'));
+}
+
+void TCOM_DBG_Form::czy1Click()
+{
+    m_panes[0]->clear();
+}
+
+void TCOM_DBG_Form::MenuItem1Click()
+{
+    m_panes[1]->clear();
+}
+
+void TCOM_DBG_Form::MenuItem2Click()
+{
+    m_panes[2]->clear();
+}
+
+void TCOM_DBG_Form::MenuItem3Click()
+{
+    m_panes[3]->clear();
 }
 
 }  // namespace kx

@@ -1,15 +1,42 @@
 #pragma once
+// The traffic monitor: requests and replies as text lines in the traffic pane (Memo1), the
+// state dump in Memo2, and two spare panes. Lines are taken only while the window is shown.
+
+#include <QStringList>
+
 #include "app/ToolWindow.h"
+#include "protocol/RequestSender.h"
+
+class QPlainTextEdit;
 
 namespace kx {
 
-// The traffic monitor: raw requests and replies, and a dump of the parameter model.
-class TCOM_DBG_Form : public ToolWindow
+class TCOM_DBG_Form : public ToolWindow, public TrafficLog
 {
     Q_OBJECT
 
 public:
+    // Hours of traffic must not exhaust memory: the traffic pane keeps this many lines.
+    static constexpr int kTrafficLines = 10000;
+
     explicit TCOM_DBG_Form(QWidget* parent = nullptr);
+
+    bool isShown() const override { return isVisible(); }
+    void appendLine(const std::string& line) override;
+
+    // Empties the state pane and writes the lines, while the window is shown.
+    void showState(const QStringList& lines);
+
+    QPlainTextEdit* pane(int n) const;  // 1 … 4
+
+public slots:
+    void czy1Click();
+    void MenuItem1Click();
+    void MenuItem2Click();
+    void MenuItem3Click();
+
+private:
+    QPlainTextEdit* m_panes[4] = {};
 };
 
 }  // namespace kx

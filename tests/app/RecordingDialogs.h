@@ -3,6 +3,9 @@
 
 #include <QStringList>
 
+#include <functional>
+#include <utility>
+
 #include "app/Dialogs.h"
 
 struct RecordingDialogs : kx::Dialogs
@@ -14,6 +17,8 @@ struct RecordingDialogs : kx::Dialogs
         kx::MessageIcon icon = kx::MessageIcon::None;
     };
     QList<Message> messages;
+    // Runs inside a message box, as the operator's time spent reading it.
+    std::function<void()> whileShown;
     bool answer = true;
     QString fileName;
     QString filter;
@@ -29,10 +34,20 @@ struct RecordingDialogs : kx::Dialogs
         return t;
     }
 
-    void showMessage(const QString& text) override { messages.append({text, {}, {}}); }
+    void showMessage(const QString& text) override
+    {
+        messages.append({text, {}, {}});
+        shown();
+    }
     void messageBox(const QString& text, const QString& caption, kx::MessageIcon icon) override
     {
         messages.append({text, caption, icon});
+        shown();
+    }
+    void shown()
+    {
+        if (whileShown)
+            std::exchange(whileShown, nullptr)();
     }
     bool question(const QString& text, const QString& caption) override
     {

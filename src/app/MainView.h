@@ -1,0 +1,39 @@
+#pragma once
+// What the reply dispatch shows, carried out on the main window's pages.
+
+#include <functional>
+
+#include "protocol/ReplyDispatch.h"
+
+namespace kx {
+
+class CGauge;
+class DevicePage;
+class IndicatorPage;
+
+class MainView : public ReplyView
+{
+public:
+    MainView(DevicePage* device, IndicatorPage* indicators);
+
+    // Runs for every new measured value (the measurement display).
+    void setNewValuesHandler(std::function<void()> handler) { m_newValues = std::move(handler); }
+
+    CGauge* gauge(Gauge g) const;
+
+    void showConfirmed(Param p, const std::string& text) override;
+    void selectMode(int index) override;
+    void selectVoltageRange(int byte) override;
+    void setGaugeMaximum(Gauge g, int maximum) override;
+    void placeField1Captions(FieldCaptions c) override;
+    void placeField2Captions(FieldCaptions c) override;
+    void showResult(Channel c, const std::string& text) override;
+    void newValues() override;
+
+private:
+    DevicePage* m_device;
+    IndicatorPage* m_indicators;
+    std::function<void()> m_newValues;
+};
+
+}  // namespace kx

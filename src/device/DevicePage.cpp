@@ -1,0 +1,554 @@
+#include "device/DevicePage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace kx {
+
+namespace {
+
+const QString kNone = QStringLiteral("(brak)");
+
+// The picture's own coordinates. The "min"/"max" captions are placed at fixed left positions
+// (28, 148 over field 1; 296, 444 over field 2), so the fields are drawn around them.
+constexpr int kPictureWidth = 500;
+constexpr int kPictureHeight = 286;
+constexpr int kField1Left = 20;
+constexpr int kField1Right = 182;
+constexpr int kField2Left = 288;
+constexpr int kField2Right = 478;
+constexpr int kFieldTop = 78;
+constexpr int kFieldBottom = 196;
+constexpr int kDimensionY = 60;   // the chain D1 | D0 | D2 above the fields
+constexpr int kDimensionBoxY = 22;
+constexpr int kOffsetBoxY = 210;  // a/b boxes under each field
+constexpr int kResultBoxY = 250;  // X1=, Y =, X2=
+constexpr int kCaptionY = kFieldTop + 5;
+constexpr int kOffsetX = 56;      // where the channel's point is drawn, from the field's corner
+constexpr int kOffsetY = 50;
+constexpr int kGeometryBoxWidth = 58;
+constexpr int kResultBoxWidth = 92;
+
+const QColor kFieldFill{226, 236, 246};
+const QColor kInk{40, 40, 40};
+const QColor kDimension{0, 0, 128};
+
+// The drawing under the geometry boxes: two measuring fields with their dimensions.
+class GeometryPicture : public QWidget
+{
+public:
+    explicit GeometryPicture(QWidget* parent) : QWidget(parent)
+    {
+        setObjectName("GeometryPicture");
+        setFixedSize(kPictureWidth, kPictureHeight);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        drawField(p, kField1Left, kField1Right, QStringLiteral("a1"), QStringLiteral("b1"));
+        drawField(p, kField2Left, kField2Right, QStringLiteral("a2"), QStringLiteral("b2"));
+
+        // Extension lines up from the field edges, then the chain of dimensions.
+        p.setPen(QPen(kDimension, 1));
+        for (int x : {kField1Left, kField1Right, kField2Left, kField2Right})
+            p.drawLine(x, kFieldTop - 4, x, kDimensionY - 8);
+        dimension(p, QPointF(kField1Left, kDimensionY), QPointF(kField1Right, kDimensionY));
+        dimension(p, QPointF(kField1Right, kDimensionY), QPointF(kField2Left, kDimensionY));
+        dimension(p, QPointF(kField2Left, kDimensionY), QPointF(kField2Right, kDimensionY));
+    }
+
+private:
+    static void arrowHead(QPainter& p, QPointF tip, QPointF from)
+    {
+        const QPointF d = tip - from;
+        const double length = std::hypot(d.x(), d.y());
+        if (length <= 0)
+            return;
+        const QPointF u = d / length;
+        const QPointF n(-u.y(), u.x());
+        QPainterPath head;
+        head.moveTo(tip);
+        head.lineTo(tip - u * 8 + n * 3.5);
+        head.lineTo(tip - u * 8 - n * 3.5);
+        head.closeSubpath();
+        p.fillPath(head, p.pen().color());
+    }
+
+    static void dimension(QPainter& p, QPointF a, QPointF b)
+    {
+        p.drawLine(a, b);
+        arrowHead(p, a, b);
+        arrowHead(p, b, a);
+    }
+
+    static void drawField(QPainter& p, int left, int right, const QString& vertical,
+                          const QString& horizontal)
+    {
+        const QRect field(left, kFieldTop, right - left, kFieldBottom - kFieldTop);
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kFieldFill);
+        p.drawRect(field);
+        p.setBrush(Qt::NoBrush);
+
+        // The channel's point, offset from the field's lower left corner by b (across) and
+        // a (up), with a dimension for each offset.
+        const QPointF corner(left, kFieldBottom);
+        const QPointF point(left + kOffsetX, kFieldBottom - kOffsetY);
+        p.setPen(QPen(kDimension, 1, Qt::DashLine));
+        p.drawLine(QPointF(left, point.y()), QPointF(right, point.y()));
+        p.drawLine(QPointF(point.x(), kFieldTop + 22), QPointF(point.x(), kFieldBottom));
+        p.setPen(QPen(kDimension, 1.2));
+        dimension(p, QPointF(corner.x(), point.y() + 14), QPointF(point.x(), point.y() + 14));
+        dimension(p, QPointF(point.x() + 14, corner.y()), QPointF(point.x() + 14, point.y()));
+        p.setPen(kDimension);
+        p.drawText(QRectF(corner.x(), point.y() + 15, kOffsetX, 16), Qt::AlignCenter,
+                   horizontal);
+        p.drawText(QRectF(point.x() + 18, point.y(), 24, kOffsetY), Qt::AlignVCenter | Qt::AlignLeft,
+                   vertical);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::red);
+        p.drawEllipse(point, 4.5, 4.5);
+        p.setBrush(Qt::NoBrush);
+    }
+};
+
+QLabel* makeCaption(const QString& text, QWidget* buddy, QWidget* parent = nullptr)
+{
+    auto* caption = new QLabel(text, parent);
+    caption->setBuddy(buddy);
+    buddy->setAccessibleName(text);
+    return caption;
+}
+
+QLabel* makeValue(const char* name)
+{
+    auto* value = new QLabel(kNone);
+    value->setObjectName(name);
+    QFont font = value->font();
+    font.setBold(true);
+    value->setFont(font);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return value;
+}
+
+// An up-down control made of a spin box showing only its arrows; the number is typed into
+// the edit box beside it.
+QSpinBox* makeArrows(const char* name, int maximum, QLineEdit* partner)
+{
+    auto* arrows = new QSpinBox;
+    arrows->setObjectName(name);
+    arrows->setRange(0, maximum);
+    arrows->setFocusPolicy(Qt::NoFocus);
+    if (auto* text = arrows->findChild<QLineEdit*>())
+        text->hide();
+    arrows->setFixedSize(20, partner->sizeHint().height());
+    arrows->setAccessibleName(partner->accessibleName());
+    return arrows;
+}
+
+}  // namespace
+
+DevicePage::DevicePage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("DevicePage");
+
+    QWidget* strip = buildIdentityStrip();
+    QGroupBox* outputs = buildOutputsGroup();
+    QGroupBox* led = buildLedGroup();
+    QGroupBox* decp = buildDecpGroup();
+    QGroupBox* beep = buildBeepGroup();
+    QGroupBox* range = buildRangeGroup();
+    QGroupBox* geometry = buildGeometryGroup();
+    QGroupBox* legend = buildLegendGroup();
+
+    auto* editors = new QVBoxLayout;
+    editors->setSpacing(8);
+    editors->addWidget(outputs);
+    editors->addWidget(led);
+    editors->addWidget(decp);
+    editors->addWidget(beep);
+    editors->addWidget(range);
+    editors->addStretch(1);
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(8);
+    layout->addWidget(strip, 0, 0, 1, 2);
+    layout->addWidget(geometry, 1, 0);
+    layout->addWidget(legend, 2, 0);
+    layout->addLayout(editors, 1, 1, 2, 1);
+    layout->setRowStretch(1, 1);
+    layout->setColumnStretch(0, 1);
+
+    m_lockable = {led, beep, outputs, decp, legend, strip};
+}
+
+QLineEdit* DevicePage::makeEdit(Param p, const char* name, const QString& text)
+{
+    auto* edit = new QLineEdit(text);
+    edit->setObjectName(name);
+    m_edits[index(p)] = edit;
+    return edit;
+}
+
+QWidget* DevicePage::buildIdentityStrip()
+{
+    auto* strip = new QGroupBox;
+    strip->setObjectName("IdentityStrip");
+
+    m_type = makeValue("Label63");
+    m_version = makeValue("Label64");
+    m_sensorCount = makeValue("SensorCount");
+    m_status = makeValue("Label66");
+
+    m_connection = new QPushButton(QStringLiteral("   Połączenie..."));
+    m_connection->setObjectName("BitBtn13");
+    m_connection->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+    m_restore = new QPushButton(QStringLiteral("   Przywróć ustawienia domyślne"));
+    m_restore->setObjectName("BitBtn3");
+    m_restore->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+
+    auto* layout = new QGridLayout(strip);
+    layout->setHorizontalSpacing(10);
+    layout->setVerticalSpacing(6);
+    layout->addWidget(makeCaption(QStringLiteral("Typ urządzenia:"), m_type), 0, 0);
+    layout->addWidget(m_type, 0, 1);
+    layout->addWidget(makeCaption(QStringLiteral("Ilość czujników:"), m_sensorCount), 1, 0);
+    layout->addWidget(m_sensorCount, 1, 1);
+    layout->addWidget(makeCaption(QStringLiteral("Wersja urządzenia:"), m_version), 0, 2);
+    layout->addWidget(m_version, 0, 3);
+    layout->addWidget(makeCaption(QStringLiteral("Status:"), m_status), 1, 2);
+    layout->addWidget(m_status, 1, 3);
+    layout->addWidget(m_connection, 0, 4);
+    layout->addWidget(m_restore, 1, 4);
+    layout->setColumnStretch(1, 2);
+    layout->setColumnStretch(3, 3);
+    return strip;
+}
+
+QGroupBox* DevicePage::buildOutputsGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("Tryb pracy wyjść"));
+    group->setObjectName("GroupBoxOutputModes");
+    auto* layout = new QGridLayout(group);
+    layout->setHorizontalSpacing(8);
+    layout->setVerticalSpacing(6);
+
+    const struct
+    {
+        Param param;
+        const char* name;
+        const char* caption;
+    } rows[] = {
+        {Param::PK1, "Edit6", "Wartość Progowa P1:"},
+        {Param::PK2, "Edit7", "Wartość Progowa P2:"},
+        {Param::COEF, "Edit5", "mnożnik COEF:"},
+        {Param::OFFSET, "Edit8", "Offset:"},
+        {Param::filter, "Edit10", "Filter:"},
+    };
+    int row = 0;
+    for (const auto& r : rows) {
+        QLineEdit* edit = makeEdit(r.param, r.name, QStringLiteral("0"));
+        layout->addWidget(makeCaption(QString::fromUtf8(r.caption), edit), row, 0);
+        layout->addWidget(edit, row, 1);
+        ++row;
+    }
+    setBoxColour(m_edits[index(Param::PK1)], kConfirmedWhite);
+
+    m_mode = new QComboBox;
+    m_mode->setObjectName("ComboBox1");
+    m_mode->addItems({QStringLiteral("mode 0: Odczyt, wyjścia nieaktywne"),
+                      QStringLiteral("mode 1: Odczyt z marginesem błędu")});
+    m_mode->setCurrentIndex(-1);
+    // The items are long: the combo takes the whole width under the boxes.
+    auto* mode = new QHBoxLayout;
+    mode->setSpacing(8);
+    mode->addWidget(makeCaption(QStringLiteral("Mode:"), m_mode));
+    mode->addWidget(m_mode, 1);
+    layout->addLayout(mode, row, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    return group;
+}
+
+QGroupBox* DevicePage::buildLedGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("Led"));
+    group->setObjectName("GroupBoxLed");
+    QLineEdit* edit = makeEdit(Param::LED, "Edit4", QStringLiteral("0"));
+    edit->setFixedWidth(56);
+    QLabel* caption = makeCaption(QStringLiteral("jasność:"), edit);
+    m_ledArrows = makeArrows("UpDown1", 9, edit);
+    auto* layout = new QHBoxLayout(group);
+    layout->setSpacing(0);
+    layout->addWidget(caption);
+    layout->addSpacing(8);
+    layout->addWidget(edit);
+    layout->addWidget(m_ledArrows);
+    layout->addStretch(1);
+    return group;
+}
+
+QGroupBox* DevicePage::buildDecpGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("decp"));
+    group->setObjectName("GroupBoxDecp");
+    QLineEdit* edit = makeEdit(Param::decp, "Edit9", QStringLiteral("0"));
+    edit->setFixedWidth(56);
+    QLabel* caption = makeCaption(QStringLiteral("ilość cyfr po przecinku:"), edit);
+    m_decpArrows = makeArrows("UpDown4", 6, edit);
+    auto* layout = new QHBoxLayout(group);
+    layout->setSpacing(0);
+    layout->addWidget(caption);
+    layout->addSpacing(8);
+    layout->addWidget(edit);
+    layout->addWidget(m_decpArrows);
+    layout->addStretch(1);
+    return group;
+}
+
+QGroupBox* DevicePage::buildBeepGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("Beep"));
+    group->setObjectName("GroupBoxBeep");
+    m_beep = new QCheckBox(QStringLiteral("włącz sygnalizowanie dźwiękiem"));
+    m_beep->setObjectName("CheckBox15");
+    auto* layout = new QHBoxLayout(group);
+    layout->addWidget(m_beep);
+    return group;
+}
+
+QGroupBox* DevicePage::buildRangeGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("zakres napięciowy"));
+    group->setObjectName("GroupBoxVoltageRange");
+    m_range10V = new QRadioButton(QStringLiteral("0...10V"));
+    m_range10V->setObjectName("RadioButton1");
+    m_range10V->setChecked(true);
+    m_range5V = new QRadioButton(QStringLiteral("0...5V"));
+    m_range5V->setObjectName("RadioButton2");
+    auto* layout = new QHBoxLayout(group);
+    layout->setSpacing(24);
+    layout->addWidget(m_range10V);
+    layout->addWidget(m_range5V);
+    layout->addStretch(1);
+    return group;
+}
+
+QGroupBox* DevicePage::buildGeometryGroup()
+{
+    // The group's title is the operator's word for it, the same as the combo's caption.
+    auto* group = new QGroupBox(QStringLiteral("Mode:"));
+    group->setObjectName("GroupBoxGeometry");
+    auto* picture = new GeometryPicture(group);
+
+    // A caption and its box as one unit, centred on x.
+    auto place = [picture](QLineEdit* box, const QString& caption, int centreX, int y, int width) {
+        box->setParent(picture);
+        auto* label = makeCaption(caption, box, picture);
+        label->adjustSize();
+        const int height = box->sizeHint().height();
+        const int gap = 4;
+        const int left = centreX - (label->width() + gap + width) / 2;
+        label->setGeometry(left, y, label->width(), height);
+        box->setGeometry(left + label->width() + gap, y, width, height);
+    };
+    const int d1Centre = (kField1Left + kField1Right) / 2;
+    const int d0Centre = (kField1Right + kField2Left) / 2;
+    const int d2Centre = (kField2Left + kField2Right) / 2;
+    const int w = kGeometryBoxWidth;
+
+    const QString ten = QStringLiteral("10");
+    const QString zero = QStringLiteral("0");
+    place(makeEdit(Param::D1, "Edit12", ten), QStringLiteral("D1="), d1Centre, kDimensionBoxY, w);
+    place(makeEdit(Param::D0, "Edit14", zero), QStringLiteral("D0="), d0Centre, kDimensionBoxY, w);
+    place(makeEdit(Param::D2, "Edit13", ten), QStringLiteral("D2="), d2Centre, kDimensionBoxY, w);
+    const int pair = w + 36;  // half the distance between the a and b units
+    place(makeEdit(Param::a1, "Edit15", zero), QStringLiteral("a1="), d1Centre - pair / 2 - 4,
+          kOffsetBoxY, w);
+    place(makeEdit(Param::b1, "Edit16", zero), QStringLiteral("b1="), d1Centre + pair / 2 + 4,
+          kOffsetBoxY, w);
+    place(makeEdit(Param::a2, "Edit18", zero), QStringLiteral("a2="), d2Centre - pair / 2 - 4,
+          kOffsetBoxY, w);
+    place(makeEdit(Param::b2, "Edit17", zero), QStringLiteral("b2="), d2Centre + pair / 2 + 4,
+          kOffsetBoxY, w);
+    for (Param p : {Param::D0, Param::D1, Param::D2, Param::a1, Param::a2, Param::b1, Param::b2})
+        setBoxColour(m_edits[index(p)], kGeometryOrange);
+
+    const struct
+    {
+        Channel channel;
+        const char* name;
+        const char* caption;
+        int centre;
+    } results[] = {
+        {Channel::X1, "Edit19", "X1=", d1Centre},
+        {Channel::Y, "Edit21", "Y =", d0Centre},
+        {Channel::X2, "Edit20", "X2=", d2Centre},
+    };
+    for (const auto& r : results) {
+        auto* box = new QLineEdit(QStringLiteral("----------"));
+        box->setObjectName(r.name);
+        box->setReadOnly(true);
+        box->setAlignment(Qt::AlignRight);
+        QFont font = box->font();
+        font.setBold(true);
+        box->setFont(font);
+        place(box, QString::fromLatin1(r.caption), r.centre, kResultBoxY, kResultBoxWidth);
+        m_results[static_cast<std::size_t>(r.channel)] = box;
+    }
+
+    auto caption = [picture](const char* name, const char* text, int left) {
+        auto* label = new QLabel(QString::fromLatin1(text), picture);
+        label->setObjectName(name);
+        label->adjustSize();
+        label->move(left, kCaptionY);
+        return label;
+    };
+    m_field1Min = caption("Label41", "min", 28);
+    m_field1Max = caption("Label42", "max", 148);
+    // With D2 not above 0, field 2 reads from "min" on the left to "max" on the right.
+    m_field2Max = caption("Label55", "max", 444);
+    m_field2Min = caption("Label56", "min", 296);
+
+    auto* layout = new QHBoxLayout(group);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->addWidget(picture, 0, Qt::AlignCenter);
+    return group;
+}
+
+QGroupBox* DevicePage::buildLegendGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("legenda"));
+    group->setObjectName("GroupBoxLegend");
+    const char* const lines[] = {
+        "D0 [mm] - Rozstaw pól pomiarowych",  "D1 [mm] - Szerokość pola pomiarowego 1",
+        "D2 [mm] - Szerokość pola pomiarowego 2", "a1 [mm] - offset pionowy kanału 1",
+        "b1 [mm] - offset poziomy kanału 1",   "a2 [mm] - offset pionowy kanału 2",
+        "b2 [mm] - offset poziomy kanału 2",
+    };
+    // Widths and spacing in the first column, the offsets of each channel in the second.
+    auto* layout = new QGridLayout(group);
+    layout->setHorizontalSpacing(16);
+    layout->setVerticalSpacing(2);
+    int n = 0;
+    for (const char* line : lines) {
+        auto* label = new QLabel(QString::fromUtf8(line));
+        label->setObjectName(QStringLiteral("Legend%1").arg(n + 1));
+        if (n < 3)
+            layout->addWidget(label, n, 0);
+        else
+            layout->addWidget(label, n - 3, 1);
+        ++n;
+    }
+    layout->setColumnStretch(1, 1);
+    return group;
+}
+
+QLineEdit* DevicePage::editFor(Param p) const
+{
+    return m_edits[index(p)];
+}
+
+QLineEdit* DevicePage::resultBox(Channel c) const
+{
+    return m_results[static_cast<std::size_t>(c)];
+}
+
+QComboBox* DevicePage::modeCombo() const
+{
+    return m_mode;
+}
+QCheckBox* DevicePage::beepBox() const
+{
+    return m_beep;
+}
+QRadioButton* DevicePage::range10V() const
+{
+    return m_range10V;
+}
+QRadioButton* DevicePage::range5V() const
+{
+    return m_range5V;
+}
+QSpinBox* DevicePage::ledArrows() const
+{
+    return m_ledArrows;
+}
+QSpinBox* DevicePage::decpArrows() const
+{
+    return m_decpArrows;
+}
+QPushButton* DevicePage::restoreDefaultsButton() const
+{
+    return m_restore;
+}
+QPushButton* DevicePage::connectionButton() const
+{
+    return m_connection;
+}
+QLabel* DevicePage::typeLabel() const
+{
+    return m_type;
+}
+QLabel* DevicePage::versionLabel() const
+{
+    return m_version;
+}
+QLabel* DevicePage::statusLabel() const
+{
+    return m_status;
+}
+QLabel* DevicePage::sensorCountLabel() const
+{
+    return m_sensorCount;
+}
+
+void DevicePage::placeField1Captions(int minLeft, int maxLeft)
+{
+    m_field1Min->move(minLeft, m_field1Min->y());
+    m_field1Max->move(maxLeft, m_field1Max->y());
+}
+
+void DevicePage::placeField2Captions(int maxLeft, int minLeft)
+{
+    m_field2Max->move(maxLeft, m_field2Max->y());
+    m_field2Min->move(minLeft, m_field2Min->y());
+}
+
+QList<QWidget*> DevicePage::lockableGroups() const
+{
+    return m_lockable;
+}
+
+void DevicePage::setBoxColour(QLineEdit* box, const QColor& colour)
+{
+    if (!box)
+        return;
+    QPalette p = box->palette();
+    p.setColor(QPalette::Base, colour);
+    box->setPalette(p);
+}
+
+QColor DevicePage::boxColour(const QLineEdit* box)
+{
+    return box ? box->palette().color(QPalette::Base) : QColor();
+}
+
+}  // namespace kx

@@ -1,0 +1,442 @@
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "../core/Fakes.h"
+#include "RecordingDialogs.h"
+#include "SimProcess.h"
+#include "app/Program.h"
+#include "app/TForm1.h"
+#include "device/DeviceEditors.h"
+#include "device/DevicePage.h"
+#include "device/DeviceSync.h"
+#include "device/RoundTo3.h"
+#include "protocol/Commands.h"
+#include "protocol/TCOM_DBG_Form.h"
+
+using namespace kx;
+
+namespace {
+
+// The program's windows with the requests of the editors and the cycle recorded.
+struct Fixture
+{
+    RecordingDialogs dialogs;
+    Program program;
+    TForm1* main = program.mainWindow();
+    DeviceModel& model = main->model();
+    DevicePage* page = main->devicePage();
+    RecordingSink sink;
+
+    Fixture()
+    {
+        main->editors().setRequests({&sink, nullptr});
+        main->sync().setRequests({&sink, nullptr});
+    }
+
+    QLineEdit* box(Param p) { return page->editFor(p); }
+
+    void type(Param p, const QString& text, bool enter = true)
+    {
+        QLineEdit* b = box(p);
+        b->clear();
+        QTest::keyClicks(b, text);
+        if (enter)
+            QTest::keyClick(b, Qt::Key_Return);
+    }
+
+    void reply(uint8_t command, const Data4& data)
+    {
+        const Frame8 f = buildFrame(FrameKind::Reply, command, data);
+        main->link().PortOpen = true;
+        main->link().post(DataReceived, QByteArray(reinterpret_cast<const char*>(f.data()), 8));
+    }
+
+    // As after the wizard: device detected, desired equal to reported.
+    void detected()
+    {
+        model.Stan.LED = 5;
+        model.Stan.D0 = 10;
+        model.Stan.D1 = 20;
+        model.Stan.D2 = 20;
+        model.Stan.COEF = 1;
+        model.Set = model.Stan;
+        model.Detected = true;
+        model.ReplyReceived = false;
+    }
+
+    void tick() { main->sync().Timer2Timer(); }
+};
+
+}  // namespace
+
+class TestEditors : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(QLocale::system().decimalPoint(), QString(","));
+    }
+
+    void commits_data()
+    {
+        QTest::addColumn<int>("param");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<float>("before");
+        QTest::addColumn<float>("after");
+        QTest::newRow("P1 rounded") << int(Param::PK1) << "12,3456" << 0.0f << float(RoundTo3(12.3456));
+        QTest::newRow("P2 as typed") << int(Param::PK2) << "12,3456" << 0.0f << 12.3456f;
+        QTest::newRow("P1 with a point is refused") << int(Param::PK1) << "12.5" << 0.0f << 0.0f;
+        QTest::newRow("COEF 1,5 leaves 3,75") << int(Param::COEF) << "1,5" << 3.75f << 3.75f;
+        QTest::newRow("COEF whole") << int(Param::COEF) << "3" << 3.75f << 3.0f;
+        QTest::newRow("Offset -4") << int(Param::OFFSET) << "-4" << 0.0f << -4.0f;
+        QTest::newRow("Filter hex") << int(Param::filter) << "$10" << 0.0f << 16.0f;
+        QTest::newRow("D0 rounded") << int(Param::D0) << "10,0004" << 5.0f << 10.0f;
+        QTest::newRow("b2 negative") << int(Param::b2) << "-1,5" << 0.0f << -1.5f;
+    }
+
+    void commits()
+    {
+        QFETCH(int, param);
+        QFETCH(QString, text);
+        QFETCH(float, before);
+        QFETCH(float, after);
+        Fixture f;
+        const auto p = static_cast<Param>(param);
+        f.model.Set.setReal(p, before);
+        f.type(p, text);
+        QCOMPARE(f.model.Set.real(p), after);
+        QCOMPARE(DevicePage::boxColour(f.box(p)), kCommittedSkyBlue);
+        QCOMPARE(f.box(p)->text(), text);  // the box keeps what was typed
+        QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    void integerBoxesHaveNoRangeCheck()
+    {
+        Fixture f;
+        f.type(Param::LED, "25");
+        QCOMPARE(f.model.Set.LED, 25);
+        f.type(Param::decp, "-3");
+        QCOMPARE(f.model.Set.decp, -3);
+    }
+
+    void typingColoursTheBox()
+    {
+        Fixture f;
+        f.type(Param::D0, "1", false);
+        QCOMPARE(DevicePage::boxColour(f.box(Param::D0)), DeviceEditors::typingColour());
+        QCOMPARE(f.model.Set.D0, 0.0f);
+    }
+
+    void gatedBoxWhileAReplyIsTakenIn()
+    {
+        Fixture f;
+        f.model.ReplyReceived = true;
+        const QColor before = DevicePage::boxColour(f.box(Param::D0));
+        f.type(Param::D0, "12");
+        QCOMPARE(f.box(Param::D0)->text(), QString("12"));  // the characters appear
+        QCOMPARE(DevicePage::boxColour(f.box(Param::D0)), before);
+        QCOMPARE(f.model.Set.D0, 0.0f);
+    }
+
+    void p1HasNoGateButTheRefreshOverwritesIt()
+    {
+        Fixture f;
+        f.detected();
+        f.model.Stan.PK1 = 2;
+        f.model.Set.PK1 = 2;
+        f.model.ReplyReceived = true;
+        f.type(Param::PK1, "7", false);
+        QCOMPARE(DevicePage::boxColour(f.box(Param::PK1)), DeviceEditors::typingColour());
+        QTest::keyClick(f.box(Param::PK1), Qt::Key_Return);
+        QCOMPARE(f.model.Set.PK1, 7.0f);
+        f.tick();  // the reply's refresh
+        QCOMPARE(f.box(Param::PK1)->text(), QString("2"));
+        QCOMPARE(DevicePage::boxColour(f.box(Param::PK1)), kConfirmedWhite);
+        f.tick();  // the committed value is still written
+        QCOMPARE(f.sink.sent.size(), size_t(1));
+        QCOMPARE(int(f.sink.sent[0][2]), int(Cmd::PK1));
+    }
+
+    void modeCombo_data()
+    {
+        QTest::addColumn<bool>("replyPending");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("taken") << false << 1;
+        QTest::newRow("ignored while a reply is taken in") << true << 0;
+    }
+
+    void modeCombo()
+    {
+        QFETCH(bool, replyPending);
+        QFETCH(int, mode);
+        Fixture f;
+        f.model.ReplyReceived = replyPending;
+        QComboBox* combo = f.page->modeCombo();
+        combo->setCurrentIndex(1);
+        emit combo->activated(1);  // the operator's choice
+        QCOMPARE(f.model.Set.mode, mode);
+        QCOMPARE(combo->currentIndex(), 1);
+    }
+
+    void modeReplyIsNotAChoice()
+    {
+        Fixture f;
+        f.model.Set.mode = 0;
+        f.reply(Cmd::Mode, encodeByte(1));
+        QCOMPARE(f.page->modeCombo()->currentIndex(), 1);
+        QCOMPARE(f.model.Set.mode, 0);
+    }
+
+    void captionsFollowTheReportedWidthNotTheTypedOne()
+    {
+        Fixture f;
+        f.reply(Cmd::D1, encodeReal(-50));
+        auto* min = f.page->findChild<QLabel*>("Label41");
+        auto* max = f.page->findChild<QLabel*>("Label42");
+        QCOMPARE(min->x(), 148);
+        QCOMPARE(max->x(), 28);
+        f.model.ReplyReceived = false;
+        f.type(Param::D1, "50");
+        QCOMPARE(f.model.Set.D1, 50.0f);
+        QCOMPARE(min->x(), 148);
+        QCOMPARE(max->x(), 28);
+    }
+
+    void arrows_data()
+    {
+        QTest::addColumn<bool>("replyPending");
+        QTest::addColumn<int>("led");
+        QTest::newRow("commits") << false << 6;
+        QTest::newRow("only steps while a reply is taken in") << true << 0;
+    }
+
+    void arrows()
+    {
+        QFETCH(bool, replyPending);
+        QFETCH(int, led);
+        Fixture f;
+        f.box(Param::LED)->setText("5");
+        f.model.ReplyReceived = replyPending;
+        f.page->ledArrows()->stepUp();
+        QCOMPARE(f.box(Param::LED)->text(), QString("6"));
+        QCOMPARE(f.model.Set.LED, led);
+        // The arrows stop at 9 for LED and 6 for decp.
+        f.box(Param::LED)->setText("9");
+        f.page->ledArrows()->stepUp();
+        QCOMPARE(f.box(Param::LED)->text(), QString("9"));
+        f.box(Param::decp)->setText("6");
+        f.page->decpArrows()->stepUp();
+        QCOMPARE(f.box(Param::decp)->text(), QString("6"));
+    }
+
+    void restoreDefaults_data()
+    {
+        QTest::addColumn<bool>("detected");
+        QTest::newRow("detected") << true;
+        QTest::newRow("no device") << false;
+    }
+
+    void restoreDefaults()
+    {
+        QFETCH(bool, detected);
+        Fixture f;
+        if (detected)
+            f.detected();
+        const DeviceModel before = f.model;
+        f.box(Param::D0)->setText("10");
+        QTest::mouseClick(f.page->restoreDefaultsButton(), Qt::LeftButton);
+        QCOMPARE(f.sink.sent.size(), size_t(1));
+        QCOMPARE(f.sink.sent[0], (std::vector<uint8_t>{0xF2, 0xF2, 0x24, 0, 0, 0, 0, 0x24}));
+        QVERIFY(f.model.Set == before.Set && f.model.Stan == before.Stan);
+        QCOMPARE(f.box(Param::D0)->text(), QString("10"));
+        QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    void beepFollowsTheRefresh()
+    {
+        Fixture f;
+        f.model.Stan.Beep = 1;
+        f.main->sync().RefreshFromStan();
+        QVERIFY(f.page->beepBox()->isChecked());
+        QCOMPARE(f.model.Set.Beep, 1);
+        f.page->beepBox()->click();
+        QCOMPARE(f.model.Set.Beep, 0);
+    }
+
+    // The cycle.
+
+    void nothingBeforeDetected()
+    {
+        Fixture f;
+        f.model.Set.LED = 3;
+        f.tick();
+        QVERIFY(f.sink.sent.empty());
+        QCOMPARE(f.page->statusLabel()->text(), QString("nie wykryto"));
+    }
+
+    void nothingAfterTheWizardsCopy()
+    {
+        Fixture f;
+        f.detected();
+        for (int i = 0; i < 4; ++i)
+            f.tick();
+        QVERIFY(f.sink.sent.empty());
+        QCOMPARE(f.page->statusLabel()->text(), QString("gotowy do pracy"));
+        f.model.GO = true;
+        f.tick();
+        QCOMPARE(f.page->statusLabel()->text(), QString("praca"));
+    }
+
+    void d0Writes_data()
+    {
+        QTest::addColumn<float>("d0");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("10.0004 is no change") << 10.0004f << QByteArray();
+        QTest::newRow("10.5") << 10.5f << QByteArray::fromHex("f2f2100000284179");
+    }
+
+    void d0Writes()
+    {
+        QFETCH(float, d0);
+        QFETCH(QByteArray, sent);
+        Fixture f;
+        f.detected();
+        f.model.Set.D0 = d0;
+        f.tick();
+        QByteArray got;
+        for (const auto& s : f.sink.sent)
+            got += QByteArray(reinterpret_cast<const char*>(s.data()), qsizetype(s.size()));
+        QCOMPARE(got.toHex(), sent.toHex());
+    }
+
+    void ledBeforeD0()
+    {
+        Fixture f;
+        f.detected();
+        f.model.Set.D0 = 11;
+        f.model.Set.LED = 7;
+        f.tick();
+        f.tick();
+        QCOMPARE(f.sink.sent.size(), size_t(2));
+        QCOMPARE(int(f.sink.sent[0][2]), 12);
+        QCOMPARE(int(f.sink.sent[1][2]), 12);  // repeated until the device agrees
+    }
+
+    void replyJustBeforeATickRefreshes()
+    {
+        Fixture f;
+        f.detected();
+        f.model.Set.LED = 7;
+        f.model.Stan.PK2 = 4.25f;
+        f.reply(Cmd::Nop5, {0, 0, 0, 0});
+        f.tick();
+        QVERIFY(f.sink.sent.empty());
+        QVERIFY(!f.model.ReplyReceived);
+        QCOMPARE(f.box(Param::PK2)->text(), QString("4,25"));
+        QCOMPARE(f.box(Param::LED)->text(), QString("5"));
+        f.tick();
+        QCOMPARE(f.sink.sent.size(), size_t(1));
+    }
+
+    void refreshShowsIdentity()
+    {
+        Fixture f;
+        f.main->sync().RefreshFromStan();
+        QCOMPARE(f.page->versionLabel()->text(), QString("(brak)"));
+        QCOMPARE(f.page->typeLabel()->text(), QString("<nierozpoznane>"));
+        f.model.TypeName = "KX350T";
+        f.model.HardwareVersion = 12;
+        f.model.SoftwareVersion = 105;
+        f.main->sync().RefreshFromStan();
+        QCOMPARE(f.page->typeLabel()->text(), QString("KX350T"));
+        // The texts are those the wizard shows; it has read no versions here.
+        QCOMPARE(f.page->versionLabel()->text(), QString("Hardware: <nieznany> , Software: <nieznany>"));
+        f.model.TypeName.clear();
+        f.main->sync().RefreshFromStan();
+        QCOMPARE(f.page->typeLabel()->text(), QString("(brak)"));
+    }
+
+    void stateDumpOnlyWhileShown()
+    {
+        Fixture f;
+        f.detected();
+        TCOM_DBG_Form* monitor = f.main->monitor();
+        monitor->show();
+        f.tick();
+        const QString shown = monitor->pane(2)->toPlainText();
+        QCOMPARE(shown.split('\n').size(), 20);
+        QVERIFY(shown.startsWith("Set.LED=5 , Stan.LED=5"));
+        monitor->hide();
+        f.model.Set.LED = 9;
+        f.tick();
+        QCOMPARE(monitor->pane(2)->toPlainText(), shown);
+    }
+
+    void endToEndWithTheSimulator()
+    {
+        SimProcess sim;
+        QVERIFY(sim.valid());
+        RecordingDialogs dialogs;
+        Program program;
+        program.start();
+        TForm1* main = program.mainWindow();
+        DeviceModel& model = main->model();
+        LinkControl& link = main->link();
+        QCOMPARE(link.openForWizard(sim.port), 0);
+
+        // Read the device as the wizard does, then hand over to the cycle.
+        for (uint8_t command : wizardReadOrder()) {
+            SendReadCmd(link.requests(), command);
+            QTest::qWait(60);
+        }
+        QTRY_VERIFY(std::all_of(model.ReceivedFlags.begin(), model.ReceivedFlags.end(),
+                                [](uint8_t f) { return f == 1; }));
+        model.Set = model.Stan;
+        model.Detected = true;
+
+        QLineEdit* p1 = main->devicePage()->editFor(Param::PK1);
+        p1->clear();
+        QTest::keyClicks(p1, "7,5");
+        QTest::keyClick(p1, Qt::Key_Return);
+        QCOMPARE(DevicePage::boxColour(p1), kCommittedSkyBlue);
+        QTRY_COMPARE_WITH_TIMEOUT(model.Stan.PK1, 7.5f, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(p1->text(), QString("7,5"), 3000);
+        QCOMPARE(DevicePage::boxColour(p1), kConfirmedWhite);
+
+        // Gated boxes take input only once the cycle has taken in the last reply.
+        QLineEdit* d0 = main->devicePage()->editFor(Param::D0);
+        QTRY_VERIFY(!model.ReplyReceived);
+        d0->clear();
+        QTest::keyClicks(d0, "12,25");
+        QTest::keyClick(d0, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(model.Stan.D0, 12.25f, 3000);
+        QCOMPARE(DevicePage::boxColour(d0), kGeometryOrange);
+
+        // The device holds LED within 0 … 9: it answers 9 and the cycle keeps asking for 25.
+        QLineEdit* led = main->devicePage()->editFor(Param::LED);
+        QTRY_VERIFY(!model.ReplyReceived);
+        led->clear();
+        QTest::keyClicks(led, "25");
+        QTest::keyClick(led, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(model.Stan.LED, 9, 3000);
+        main->monitor()->show();
+        QTest::qWait(1300);
+        const QStringList traffic = main->monitor()->pane(1)->toPlainText().split('\n');
+        QVERIFY2(traffic.filter(">sending write cmd: 12: 25 0 0 0").size() >= 2,
+                 qPrintable(traffic.join(" | ")));
+        QCOMPARE(model.Set.LED, 25);
+        QCOMPARE(led->text(), QString("9"));
+    }
+};
+
+QTEST_MAIN(TestEditors)
+#include "test_editors.moc"

@@ -1,0 +1,864 @@
+#include <QtTest>
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include <memory>
+
+#include "device/DevicePage.h"
+#include "measure/CGauge.h"
+#include "measure/IndicatorPage.h"
+
+using namespace kx;
+
+namespace {
+
+const QColor kRed{0xFF, 0x00, 0x00};
+const QColor kLime{0x00, 0xFF, 0x00};
+const QColor kAqua{0x00, 0xFF, 0xFF};
+const QColor kBlack{0x00, 0x00, 0x00};
+const QColor kMaroon{0x80, 0x00, 0x00};
+
+// What the operator sees on a control: a label's or button's text, a group's title, a
+// combo's shown item, a box's text.
+QString shownText(const QWidget* w)
+{
+    if (auto* label = qobject_cast<const QLabel*>(w))
+        return label->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(w))
+        return button->text();
+    if (auto* group = qobject_cast<const QGroupBox*>(w))
+        return group->title();
+    if (auto* combo = qobject_cast<const QComboBox*>(w))
+        return combo->currentText();
+    if (auto* edit = qobject_cast<const QLineEdit*>(w))
+        return edit->text();
+    return {};
+}
+
+QString accessibleName(QWidget* w)
+{
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+bool isControl(const QWidget* w)
+{
+    return qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w) ||
+           qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
+           qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const CGauge*>(w);
+}
+
+// Shows a page the way the main window hosts it: in a tab widget of the window's fixed size.
+// The tab widget takes the page (created with new) over.
+struct Hosted
+{
+    QTabWidget tabs;
+    QWidget* page;
+
+    explicit Hosted(QWidget* p) : page(p)
+    {
+        tabs.setFixedSize(947, 638);
+        tabs.addTab(page, QStringLiteral("page"));
+        tabs.show();
+    }
+};
+
+QWidget* makePage(const QString& which)
+{
+    if (which == "device")
+        return new DevicePage;
+    return new IndicatorPage;
+}
+
+}  // namespace
+
+class TestPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // --- CGauge -------------------------------------------------------------------------
+
+    void gaugeClampsProgress_data()
+    {
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("expectedMaximum");
+        QTest::addColumn<int>("expectedProgress");
+        QTest::newRow("inside the range") << 100 << 42 << 100 << 42;
+        QTest::newRow("at the maximum") << 100 << 100 << 100 << 100;
+        QTest::newRow("beyond the maximum") << 100 << 250 << 100 << 100;
+        QTest::newRow("below zero") << 100 << -5 << 100 << 0;
+        QTest::newRow("zero maximum holds only zero") << 0 << 10 << 0 << 0;
+        QTest::newRow("negative maximum counts as zero") << -20 << 10 << 0 << 0;
+        QTest::newRow("range of |D x 100|") << 2000000000 << 1999999999 << 2000000000
+                                             << 1999999999;
+    }
+
+    void gaugeClampsProgress()
+    {
+        QFETCH(int, maximum);
+        QFETCH(int, value);
+        CGauge gauge;
+        gauge.setMaxValue(maximum);
+        gauge.setProgress(value);
+        QTEST(gauge.maxValue(), "expectedMaximum");
+        QTEST(gauge.progress(), "expectedProgress");
+    }
+
+    void gaugeStartsAtHundred()
+    {
+        CGauge gauge;
+        QCOMPARE(gauge.maxValue(), 100);
+        QCOMPARE(gauge.progress(), 0);
+    }
+
+    void loweringTheMaximumClampsTheProgressAgain()
+    {
+        CGauge gauge;
+        gauge.setProgress(80);
+        gauge.setMaxValue(50);
+        QCOMPARE(gauge.progress(), 50);
+        // Raising it again does not bring the old position back.
+        gauge.setMaxValue(200);
+        QCOMPARE(gauge.progress(), 50);
+        gauge.setMaxValue(-1);
+        QCOMPARE(gauge.maxValue(), 0);
+        QCOMPARE(gauge.progress(), 0);
+    }
+
+    void gaugePaintsTheFilledFraction_data()
+    {
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("progress");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<bool>("filled");
+        // The gauge is 102 pixels wide: a 1-pixel border around 100 pixels of bar.
+        QTest::newRow("30 of 100, inside the fill") << 100 << 30 << 15 << true;
+        QTest::newRow("30 of 100, beyond the fill") << 100 << 30 << 60 << false;
+        QTest::newRow("full, right end") << 100 << 100 << 99 << true;
+        QTest::newRow("empty, left end") << 100 << 0 << 2 << false;
+        QTest::newRow("zero maximum fills nothing") << 0 << 0 << 50 << false;
+        QTest::newRow("large range, first half") << 2000000000 << 1000000000 << 25 << true;
+        QTest::newRow("large range, second half") << 2000000000 << 1000000000 << 75 << false;
+    }
+
+    void gaugePaintsTheFilledFraction()
+    {
+        QFETCH(int, maximum);
+        QFETCH(int, progress);
+        QFETCH(int, x);
+        QFETCH(bool, filled);
+        CGauge gauge;
+        gauge.setForeColor(kLime);
+        gauge.setBackColor(kBlack);
+        gauge.resize(102, 12);
+        gauge.setMaxValue(maximum);
+        gauge.setProgress(progress);
+        const QImage image = gauge.grab().toImage();
+        QCOMPARE(image.pixelColor(x, 6), filled ? kLime : kBlack);
+        // The border is neither of the two colours.
+        const QColor border = image.pixelColor(0, 6);
+        QVERIFY(border != kLime && border != kBlack);
+    }
+
+    void leftHalfBarGrowsFromItsRightEdge()
+    {
+        // A bar fed max − value with its colours swapped shows value in red from the right.
+        IndicatorPage page;
+        CGauge left;
+        left.setForeColor(page.leftHalfBar()->foreColor());
+        left.setBackColor(page.leftHalfBar()->backColor());
+        left.resize(102, 12);
+        left.setProgress(100 - 30);
+        const QImage image = left.grab().toImage();
+        QCOMPARE(image.pixelColor(95, 6), kRed);
+        QCOMPARE(image.pixelColor(10, 6), kBlack);
+    }
+
+    // --- IndicatorPage ------------------------------------------------------------------
+
+    void indicatorControls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("text");
+        const QString dashes = QStringLiteral("-------------");
+        QTest::newRow("Y field") << "YField" << "QLabel" << dashes;
+        QTest::newRow("X1 field") << "X1Field" << "QLabel" << dashes;
+        QTest::newRow("X2 field") << "X2Field" << "QLabel" << dashes;
+        for (const char* gauge : {"CGauge1", "CGauge2", "CGauge3", "CGauge4", "CGauge5"})
+            QTest::newRow(gauge) << gauge << "kx::CGauge" << QString();
+        for (const char* box : {"Aktywny_Y", "Aktywny_X1", "Aktywny_X2"})
+            QTest::newRow(box) << box << "QCheckBox" << "Aktywny";
+        QTest::newRow("PK1") << "IndicatorPK1" << "QLabel" << "PK1";
+        QTest::newRow("PK2") << "IndicatorPK2" << "QLabel" << "PK2";
+        QTest::newRow("START") << "ButtonStart" << "QPushButton" << "START";
+        QTest::newRow("STOP") << "ButtonStop" << "QPushButton" << "STOP";
+        QTest::newRow("PAUSE") << "ButtonPause" << "QPushButton" << "PAUSE";
+        QTest::newRow("sampling period") << "SamplingPeriod" << "QSpinBox" << QString();
+        QTest::newRow("continuous sampling") << "ContinuousSampling" << "QCheckBox"
+                                             << QString::fromUtf8("Próbkowanie ciągłe:");
+        QTest::newRow("period display") << "Label67" << "QLabel" << QString();
+        QTest::newRow("period unit") << "PeriodUnit" << "QLabel" << "[ms]";
+        QTest::newRow("group Y") << "GroupBoxY" << "QGroupBox"
+                                 << QString::fromUtf8("Y (wartość mierzona)");
+        QTest::newRow("group X1") << "GroupBoxX1" << "QGroupBox"
+                                  << QString::fromUtf8("X1 (kanał 1)");
+        QTest::newRow("group X2") << "GroupBoxX2" << "QGroupBox"
+                                  << QString::fromUtf8("X2 (kanał 2)");
+        QTest::newRow("group outputs") << "GroupBoxOutputStates" << "QGroupBox"
+                                       << QString::fromUtf8("Stan wyjść");
+        QTest::newRow("group reading") << "GroupBoxReading" << "QGroupBox" << "Odczyt";
+        QTest::newRow("group sampling") << "GroupBoxSampling" << "QGroupBox"
+                                        << QString::fromUtf8("Próbkowanie");
+    }
+
+    void indicatorControls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, className);
+        QFETCH(QString, text);
+        IndicatorPage page;
+        auto* w = page.findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QVERIFY2(w->inherits(qPrintable(className)), w->metaObject()->className());
+        QCOMPARE(shownText(w), text);
+    }
+
+    void indicatorAccessorsReturnTheNamedControls()
+    {
+        IndicatorPage page;
+        const QList<std::pair<QWidget*, const char*>> pairs = {
+            {page.yField(), "YField"},
+            {page.x1Field(), "X1Field"},
+            {page.x2Field(), "X2Field"},
+            {page.yBar(), "CGauge1"},
+            {page.x1Bar(), "CGauge2"},
+            {page.x2Bar(), "CGauge3"},
+            {page.rightHalfBar(), "CGauge4"},
+            {page.leftHalfBar(), "CGauge5"},
+            {page.yActive(), "Aktywny_Y"},
+            {page.x1Active(), "Aktywny_X1"},
+            {page.x2Active(), "Aktywny_X2"},
+            {page.pk1Indicator(), "IndicatorPK1"},
+            {page.pk2Indicator(), "IndicatorPK2"},
+            {page.startButton(), "ButtonStart"},
+            {page.stopButton(), "ButtonStop"},
+            {page.pauseButton(), "ButtonPause"},
+            {page.samplingPeriod(), "SamplingPeriod"},
+            {page.continuousSampling(), "ContinuousSampling"},
+            {page.periodDisplay(), "Label67"},
+            {page.periodUnit(), "PeriodUnit"},
+            {page.samplingGroup(), "GroupBoxSampling"},
+            {page.timeLabel(), "TimeLabel"},
+            {page.rateLabel(), "RateLabel"},
+        };
+        for (const auto& [widget, name] : pairs) {
+            QVERIFY2(widget, name);
+            QCOMPARE(widget->objectName(), QString::fromLatin1(name));
+        }
+        // Each channel's controls sit in that channel's group.
+        QCOMPARE(page.yBar()->parentWidget()->objectName(), QString("GroupBoxY"));
+        QCOMPARE(page.x1Active()->parentWidget()->objectName(), QString("GroupBoxX1"));
+        QCOMPARE(page.x2Field()->parentWidget()->objectName(), QString("GroupBoxX2"));
+        QCOMPARE(page.samplingPeriod()->parentWidget(), page.samplingGroup());
+        QVERIFY(!page.samplingGroup()->isAncestorOf(page.timeLabel()));
+    }
+
+    void fieldLooks_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QColor>("text");
+        QTest::newRow("Y red") << "YField" << kRed;
+        QTest::newRow("X1 lime") << "X1Field" << kLime;
+        QTest::newRow("X2 aqua") << "X2Field" << kAqua;
+    }
+
+    void fieldLooks()
+    {
+        QFETCH(QString, name);
+        QFETCH(QColor, text);
+        IndicatorPage page;
+        auto* field = page.findChild<QLabel*>(name);
+        QVERIFY(field);
+        QCOMPARE(field->palette().color(QPalette::WindowText), text);
+        QCOMPARE(field->palette().color(QPalette::Window), kBlack);
+        QVERIFY(field->autoFillBackground());
+        QVERIFY(field->font().bold());
+    }
+
+    void yFieldIs48PixelBold()
+    {
+        IndicatorPage page;
+        QCOMPARE(page.yField()->font().pixelSize(), 48);
+        QVERIFY(page.yField()->font().bold());
+    }
+
+    void gaugeColours_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QColor>("fore");
+        QTest::addColumn<QColor>("back");
+        QTest::newRow("Y bar") << "CGauge1" << kRed << kBlack;
+        QTest::newRow("X1 bar") << "CGauge2" << kLime << kBlack;
+        QTest::newRow("X2 bar") << "CGauge3" << kAqua << kBlack;
+        QTest::newRow("right half-bar") << "CGauge4" << kRed << kBlack;
+        QTest::newRow("left half-bar, swapped") << "CGauge5" << kBlack << kRed;
+    }
+
+    void gaugeColours()
+    {
+        QFETCH(QString, name);
+        IndicatorPage page;
+        auto* gauge = page.findChild<CGauge*>(name);
+        QVERIFY(gauge);
+        QTEST(gauge->foreColor(), "fore");
+        QTEST(gauge->backColor(), "back");
+        QCOMPARE(gauge->maxValue(), 100);
+    }
+
+    void halfBarsMeetSideBySide()
+    {
+        auto* page = new IndicatorPage;
+        Hosted host(page);
+        QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
+        const QRect left = page->leftHalfBar()->geometry();
+        const QRect right = page->rightHalfBar()->geometry();
+        QCOMPARE(left.y(), right.y());
+        QVERIFY(left.right() < right.left());
+        QVERIFY2(right.left() - left.right() <= 8, "the half-bars must meet at one line");
+        QVERIFY(page->yBar()->geometry().bottom() < left.top());
+        QVERIFY(page->yField()->geometry().bottom() < page->yBar()->geometry().top());
+    }
+
+    void indicatorInitialState()
+    {
+        IndicatorPage page;
+        for (QCheckBox* box : {page.yActive(), page.x1Active(), page.x2Active(),
+                               page.continuousSampling()})
+            QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
+        for (QLabel* pk : {page.pk1Indicator(), page.pk2Indicator()})
+            QCOMPARE(pk->palette().color(QPalette::Window), kMaroon);
+        QVERIFY(page.periodDisplay()->isHidden());
+        QVERIFY(page.periodUnit()->isHidden());
+    }
+
+    void outputIndicatorFollowsTheOutput()
+    {
+        IndicatorPage page;
+        page.setOutputIndicator(page.pk2Indicator(), true);
+        QCOMPARE(page.pk2Indicator()->palette().color(QPalette::Window), kLime);
+        QCOMPARE(page.pk1Indicator()->palette().color(QPalette::Window), kMaroon);
+        page.setOutputIndicator(page.pk2Indicator(), false);
+        QCOMPARE(page.pk2Indicator()->palette().color(QPalette::Window), kMaroon);
+    }
+
+    void periodDisplayShowsWithItsUnit()
+    {
+        IndicatorPage page;
+        page.setPeriodDisplayVisible(true);
+        QVERIFY(!page.periodDisplay()->isHidden());
+        QVERIFY(!page.periodUnit()->isHidden());
+        page.setPeriodDisplayVisible(false);
+        QVERIFY(page.periodDisplay()->isHidden());
+        QVERIFY(page.periodUnit()->isHidden());
+    }
+
+    void samplingPeriodRange()
+    {
+        IndicatorPage page;
+        QSpinBox* period = page.samplingPeriod();
+        QCOMPARE(period->minimum(), 10);
+        QCOMPARE(period->maximum(), 10000000);
+        QCOMPARE(period->singleStep(), 10);
+    }
+
+    // --- DevicePage ---------------------------------------------------------------------
+
+    void deviceControls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("text");
+        const struct
+        {
+            const char* name;
+            const char* text;
+        } boxes[] = {
+            {"Edit6", "0"},  {"Edit7", "0"},  {"Edit5", "0"},  {"Edit8", "0"},
+            {"Edit10", "0"}, {"Edit4", "0"},  {"Edit9", "0"},  {"Edit14", "0"},
+            {"Edit12", "10"}, {"Edit13", "10"}, {"Edit15", "0"}, {"Edit18", "0"},
+            {"Edit16", "0"}, {"Edit17", "0"}, {"Edit19", "----------"},
+            {"Edit20", "----------"}, {"Edit21", "----------"},
+        };
+        for (const auto& b : boxes)
+            QTest::newRow(b.name) << b.name << "QLineEdit" << b.text;
+        QTest::newRow("mode combo shows no item") << "ComboBox1" << "QComboBox" << QString();
+        QTest::newRow("Beep") << "CheckBox15" << "QCheckBox"
+                              << QString::fromUtf8("włącz sygnalizowanie dźwiękiem");
+        QTest::newRow("10 V") << "RadioButton1" << "QRadioButton" << "0...10V";
+        QTest::newRow("5 V") << "RadioButton2" << "QRadioButton" << "0...5V";
+        QTest::newRow("LED arrows") << "UpDown1" << "QSpinBox" << QString();
+        QTest::newRow("decp arrows") << "UpDown4" << "QSpinBox" << QString();
+        QTest::newRow("restore, with its blanks")
+            << "BitBtn3" << "QPushButton"
+            << QString::fromUtf8("   Przywróć ustawienia domyślne");
+        QTest::newRow("connection, with its blanks")
+            << "BitBtn13" << "QPushButton" << QString::fromUtf8("   Połączenie...");
+        QTest::newRow("type") << "Label63" << "QLabel" << "(brak)";
+        QTest::newRow("version") << "Label64" << "QLabel" << "(brak)";
+        QTest::newRow("status") << "Label66" << "QLabel" << "(brak)";
+        QTest::newRow("sensor count") << "SensorCount" << "QLabel" << "(brak)";
+        QTest::newRow("field 1 min") << "Label41" << "QLabel" << "min";
+        QTest::newRow("field 1 max") << "Label42" << "QLabel" << "max";
+        QTest::newRow("field 2 max") << "Label55" << "QLabel" << "max";
+        QTest::newRow("field 2 min") << "Label56" << "QLabel" << "min";
+        QTest::newRow("group outputs") << "GroupBoxOutputModes" << "QGroupBox"
+                                       << QString::fromUtf8("Tryb pracy wyjść");
+        QTest::newRow("group Led") << "GroupBoxLed" << "QGroupBox" << "Led";
+        QTest::newRow("group decp") << "GroupBoxDecp" << "QGroupBox" << "decp";
+        QTest::newRow("group Beep") << "GroupBoxBeep" << "QGroupBox" << "Beep";
+        QTest::newRow("group range") << "GroupBoxVoltageRange" << "QGroupBox"
+                                     << QString::fromUtf8("zakres napięciowy");
+        QTest::newRow("group picture") << "GroupBoxGeometry" << "QGroupBox" << "Mode:";
+        QTest::newRow("group legend") << "GroupBoxLegend" << "QGroupBox" << "legenda";
+    }
+
+    void deviceControls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, className);
+        QFETCH(QString, text);
+        DevicePage page;
+        auto* w = page.findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QVERIFY2(w->inherits(qPrintable(className)), w->metaObject()->className());
+        QCOMPARE(shownText(w), text);
+    }
+
+    void editForMapsEachParameter_data()
+    {
+        QTest::addColumn<int>("param");
+        QTest::addColumn<QString>("name");
+        const struct
+        {
+            Param param;
+            const char* name;
+        } rows[] = {
+            {Param::PK1, "Edit6"},    {Param::PK2, "Edit7"}, {Param::COEF, "Edit5"},
+            {Param::OFFSET, "Edit8"}, {Param::filter, "Edit10"}, {Param::LED, "Edit4"},
+            {Param::decp, "Edit9"},   {Param::D0, "Edit14"}, {Param::D1, "Edit12"},
+            {Param::D2, "Edit13"},    {Param::a1, "Edit15"}, {Param::a2, "Edit18"},
+            {Param::b1, "Edit16"},    {Param::b2, "Edit17"}, {Param::mode, ""},
+            {Param::Beep, ""},        {Param::VoltageRange, ""},
+        };
+        for (const auto& r : rows)
+            QTest::addRow("%d %s", int(r.param), r.name) << int(r.param) << r.name;
+    }
+
+    void editForMapsEachParameter()
+    {
+        QFETCH(int, param);
+        QFETCH(QString, name);
+        DevicePage page;
+        QLineEdit* box = page.editFor(static_cast<Param>(param));
+        if (name.isEmpty()) {
+            QCOMPARE(box, nullptr);
+            return;
+        }
+        QVERIFY(box);
+        QCOMPARE(box->objectName(), name);
+    }
+
+    void resultBoxesAreReadOnly_data()
+    {
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Y") << int(Channel::Y) << "Edit21";
+        QTest::newRow("X1") << int(Channel::X1) << "Edit19";
+        QTest::newRow("X2") << int(Channel::X2) << "Edit20";
+    }
+
+    void resultBoxesAreReadOnly()
+    {
+        QFETCH(int, channel);
+        QFETCH(QString, name);
+        DevicePage page;
+        QLineEdit* box = page.resultBox(static_cast<Channel>(channel));
+        QVERIFY(box);
+        QCOMPARE(box->objectName(), name);
+        QVERIFY(box->isReadOnly());
+    }
+
+    void deviceAccessorsReturnTheNamedControls()
+    {
+        DevicePage page;
+        const QList<std::pair<QWidget*, const char*>> pairs = {
+            {page.modeCombo(), "ComboBox1"},
+            {page.beepBox(), "CheckBox15"},
+            {page.range10V(), "RadioButton1"},
+            {page.range5V(), "RadioButton2"},
+            {page.ledArrows(), "UpDown1"},
+            {page.decpArrows(), "UpDown4"},
+            {page.restoreDefaultsButton(), "BitBtn3"},
+            {page.connectionButton(), "BitBtn13"},
+            {page.typeLabel(), "Label63"},
+            {page.versionLabel(), "Label64"},
+            {page.statusLabel(), "Label66"},
+            {page.sensorCountLabel(), "SensorCount"},
+        };
+        for (const auto& [widget, name] : pairs) {
+            QVERIFY2(widget, name);
+            QCOMPARE(widget->objectName(), QString::fromLatin1(name));
+        }
+    }
+
+    void boxColours_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QColor>("colour");
+        for (const char* geometry : {"Edit14", "Edit12", "Edit13", "Edit15", "Edit18", "Edit16",
+                                     "Edit17"})
+            QTest::newRow(geometry) << geometry << kGeometryOrange;
+        QTest::newRow("P1 white") << "Edit6" << kConfirmedWhite;
+        const QColor system = QLineEdit().palette().color(QPalette::Base);
+        for (const char* other : {"Edit7", "Edit5", "Edit8", "Edit10", "Edit4", "Edit9"})
+            QTest::newRow(other) << other << system;
+    }
+
+    void boxColours()
+    {
+        QFETCH(QString, name);
+        QFETCH(QColor, colour);
+        DevicePage page;
+        auto* box = page.findChild<QLineEdit*>(name);
+        QVERIFY(box);
+        QCOMPARE(DevicePage::boxColour(box), colour);
+    }
+
+    void setBoxColourIsReadBack()
+    {
+        DevicePage page;
+        QLineEdit* box = page.editFor(Param::COEF);
+        DevicePage::setBoxColour(box, kCommittedSkyBlue);
+        QCOMPARE(DevicePage::boxColour(box), kCommittedSkyBlue);
+        QCOMPARE(box->palette().color(QPalette::Inactive, QPalette::Base), kCommittedSkyBlue);
+        QVERIFY(box->styleSheet().isEmpty());
+        // The colour belongs to that box alone.
+        QCOMPARE(DevicePage::boxColour(page.editFor(Param::OFFSET)),
+                 QLineEdit().palette().color(QPalette::Base));
+    }
+
+    void modeComboItems()
+    {
+        DevicePage page;
+        QComboBox* mode = page.modeCombo();
+        QCOMPARE(mode->count(), 2);
+        QCOMPARE(mode->itemText(0), QString::fromUtf8("mode 0: Odczyt, wyjścia nieaktywne"));
+        QCOMPARE(mode->itemText(1), QString::fromUtf8("mode 1: Odczyt z marginesem błędu"));
+        QCOMPARE(mode->currentIndex(), -1);
+    }
+
+    void beepAndVoltageRange()
+    {
+        DevicePage page;
+        QVERIFY(!page.beepBox()->isChecked());
+        QVERIFY(page.range10V()->isChecked());
+        QVERIFY(!page.range5V()->isChecked());
+        // The two buttons exclude each other.
+        page.range5V()->setChecked(true);
+        QVERIFY(!page.range10V()->isChecked());
+    }
+
+    void arrowRanges_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("maximum");
+        QTest::newRow("LED") << "UpDown1" << 9;
+        QTest::newRow("decp") << "UpDown4" << 6;
+    }
+
+    void arrowRanges()
+    {
+        QFETCH(QString, name);
+        DevicePage page;
+        auto* arrows = page.findChild<QSpinBox*>(name);
+        QVERIFY(arrows);
+        QCOMPARE(arrows->minimum(), 0);
+        QTEST(arrows->maximum(), "maximum");
+        QCOMPARE(arrows->value(), 0);
+    }
+
+    void minMaxCaptionsStartPlaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("left");
+        QTest::newRow("field 1 min") << "Label41" << 28;
+        QTest::newRow("field 1 max") << "Label42" << 148;
+        QTest::newRow("field 2 max, D2 not above 0") << "Label55" << 444;
+        QTest::newRow("field 2 min, D2 not above 0") << "Label56" << 296;
+    }
+
+    void minMaxCaptionsStartPlaces()
+    {
+        QFETCH(QString, name);
+        DevicePage page;
+        auto* caption = page.findChild<QLabel*>(name);
+        QVERIFY(caption);
+        QTEST(caption->x(), "left");
+        // In the picture's coordinates, beside the geometry boxes.
+        QCOMPARE(caption->parentWidget(), page.editFor(Param::D1)->parentWidget());
+    }
+
+    void placeCaptionsMovesThemAcross_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("second");
+        QTest::addColumn<QString>("firstName");
+        QTest::addColumn<QString>("secondName");
+        QTest::newRow("field 1, D1 negative") << 1 << 148 << 28 << "Label41" << "Label42";
+        QTest::newRow("field 1, D1 not negative") << 1 << 28 << 148 << "Label41" << "Label42";
+        QTest::newRow("field 2, D2 positive") << 2 << 296 << 444 << "Label55" << "Label56";
+        QTest::newRow("field 2, D2 not positive") << 2 << 444 << 296 << "Label55" << "Label56";
+    }
+
+    void placeCaptionsMovesThemAcross()
+    {
+        QFETCH(int, field);
+        QFETCH(int, first);
+        QFETCH(int, second);
+        QFETCH(QString, firstName);
+        QFETCH(QString, secondName);
+        DevicePage page;
+        auto* a = page.findChild<QLabel*>(firstName);
+        auto* b = page.findChild<QLabel*>(secondName);
+        QVERIFY(a && b);
+        const int ay = a->y();
+        const int by = b->y();
+        // Start from the opposite arrangement so that every row really moves something.
+        if (field == 1) {
+            page.placeField1Captions(second, first);
+            page.placeField1Captions(first, second);
+        } else {
+            page.placeField2Captions(second, first);
+            page.placeField2Captions(first, second);
+        }
+        QCOMPARE(a->pos(), QPoint(first, ay));
+        QCOMPARE(b->pos(), QPoint(second, by));
+    }
+
+    void geometryCaptionsStandBesideTheirBoxes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        const struct
+        {
+            const char* name;
+            const char* caption;
+        } rows[] = {
+            {"Edit14", "D0="}, {"Edit12", "D1="}, {"Edit13", "D2="}, {"Edit15", "a1="},
+            {"Edit18", "a2="}, {"Edit16", "b1="}, {"Edit17", "b2="}, {"Edit19", "X1="},
+            {"Edit20", "X2="}, {"Edit21", "Y ="},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.caption) << r.name << r.caption;
+    }
+
+    void geometryCaptionsStandBesideTheirBoxes()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        DevicePage page;
+        auto* box = page.findChild<QLineEdit*>(name);
+        QVERIFY(box);
+        QLabel* label = nullptr;
+        for (auto* l : page.findChildren<QLabel*>())
+            if (l->buddy() == box)
+                label = l;
+        QVERIFY2(label, "no caption has the box as its buddy");
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(label->parentWidget(), box->parentWidget());
+        QVERIFY(label->geometry().right() < box->x());
+        QVERIFY(box->x() - label->geometry().right() <= 8);
+        QVERIFY(label->geometry().intersects(QRect(label->x(), box->y(), 1, box->height())));
+    }
+
+    void legendLines()
+    {
+        DevicePage page;
+        auto* legend = page.findChild<QGroupBox*>("GroupBoxLegend");
+        QVERIFY(legend);
+        QStringList lines;
+        for (int n = 1; n <= 7; ++n) {
+            auto* line = legend->findChild<QLabel*>(QStringLiteral("Legend%1").arg(n));
+            QVERIFY(line);
+            lines << line->text();
+        }
+        QCOMPARE(lines, QStringList({
+                            QString::fromUtf8("D0 [mm] - Rozstaw pól pomiarowych"),
+                            QString::fromUtf8("D1 [mm] - Szerokość pola pomiarowego 1"),
+                            QString::fromUtf8("D2 [mm] - Szerokość pola pomiarowego 2"),
+                            QString::fromUtf8("a1 [mm] - offset pionowy kanału 1"),
+                            QString::fromUtf8("b1 [mm] - offset poziomy kanału 1"),
+                            QString::fromUtf8("a2 [mm] - offset pionowy kanału 2"),
+                            QString::fromUtf8("b2 [mm] - offset poziomy kanału 2"),
+                        }));
+    }
+
+    void lockableGroupsInOrder()
+    {
+        DevicePage page;
+        const QList<QWidget*> groups = page.lockableGroups();
+        QCOMPARE(groups.size(), 6);
+        QStringList titles;
+        for (int i = 0; i < 5; ++i)
+            titles << shownText(groups[i]);
+        QCOMPARE(titles, QStringList({"Led", "Beep", QString::fromUtf8("Tryb pracy wyjść"),
+                                      "decp", "legenda"}));
+        // The last one is the identity strip, with its two buttons.
+        QWidget* strip = groups[5];
+        for (QWidget* w : {static_cast<QWidget*>(page.typeLabel()),
+                           static_cast<QWidget*>(page.versionLabel()),
+                           static_cast<QWidget*>(page.statusLabel()),
+                           static_cast<QWidget*>(page.restoreDefaultsButton()),
+                           static_cast<QWidget*>(page.connectionButton())})
+            QVERIFY2(strip->isAncestorOf(w), qPrintable(w->objectName()));
+        // Disabling the groups leaves the geometry boxes and the range buttons usable.
+        for (QWidget* g : groups)
+            g->setEnabled(false);
+        QVERIFY(page.editFor(Param::D1)->isEnabled());
+        QVERIFY(page.range5V()->isEnabled());
+        QVERIFY(!page.editFor(Param::PK1)->isEnabled());
+        QVERIFY(!page.ledArrows()->isEnabled());
+    }
+
+    // --- Both pages ---------------------------------------------------------------------
+
+    void accessibleNames_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        const struct
+        {
+            const char* page;
+            const char* name;
+            const char* expected;
+        } rows[] = {
+            {"device", "Edit6", "Wartość Progowa P1:"},
+            {"device", "Edit7", "Wartość Progowa P2:"},
+            {"device", "Edit5", "mnożnik COEF:"},
+            {"device", "Edit8", "Offset:"},
+            {"device", "Edit10", "Filter:"},
+            {"device", "ComboBox1", "Mode:"},
+            {"device", "Edit4", "jasność:"},
+            {"device", "UpDown1", "jasność:"},
+            {"device", "Edit9", "ilość cyfr po przecinku:"},
+            {"device", "UpDown4", "ilość cyfr po przecinku:"},
+            {"device", "Edit14", "D0="},
+            {"device", "Edit12", "D1="},
+            {"device", "Edit13", "D2="},
+            {"device", "Edit15", "a1="},
+            {"device", "Edit18", "a2="},
+            {"device", "Edit16", "b1="},
+            {"device", "Edit17", "b2="},
+            {"device", "Edit19", "X1="},
+            {"device", "Edit20", "X2="},
+            {"device", "Edit21", "Y ="},
+            {"device", "Label63", "Typ urządzenia:"},
+            {"device", "Label64", "Wersja urządzenia:"},
+            {"device", "Label66", "Status:"},
+            {"device", "SensorCount", "Ilość czujników:"},
+            {"device", "CheckBox15", "włącz sygnalizowanie dźwiękiem"},
+            {"device", "RadioButton1", "0...10V"},
+            {"device", "RadioButton2", "0...5V"},
+            {"device", "BitBtn3", "   Przywróć ustawienia domyślne"},
+            {"device", "BitBtn13", "   Połączenie..."},
+            {"indicators", "YField", "Y (wartość mierzona)"},
+            {"indicators", "X1Field", "X1 (kanał 1)"},
+            {"indicators", "X2Field", "X2 (kanał 2)"},
+            {"indicators", "Aktywny_Y", "Aktywny"},
+            {"indicators", "IndicatorPK1", "PK1"},
+            {"indicators", "IndicatorPK2", "PK2"},
+            {"indicators", "ButtonStart", "START"},
+            {"indicators", "ButtonStop", "STOP"},
+            {"indicators", "ButtonPause", "PAUSE"},
+            {"indicators", "SamplingPeriod", "próbkowanie co:"},
+            {"indicators", "ContinuousSampling", "Próbkowanie ciągłe:"},
+            {"indicators", "TimeLabel", "czas [s]:"},
+            {"indicators", "RateLabel", "próbek na sekundę:"},
+        };
+        for (const auto& r : rows)
+            QTest::addRow("%s %s", r.page, r.name)
+                << r.page << r.name << QString::fromUtf8(r.expected);
+    }
+
+    void accessibleNames()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        std::unique_ptr<QWidget> w(makePage(page));
+        auto* control = w->findChild<QWidget*>(name);
+        QVERIFY(control);
+        QCOMPARE(accessibleName(control), expected);
+    }
+
+    void pagesFitWithoutOverlapOrClipping_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("Wskaźniki") << "indicators";
+        QTest::newRow("Urządzenie") << "device";
+    }
+
+    void pagesFitWithoutOverlapOrClipping()
+    {
+        QFETCH(QString, page);
+        QWidget* w = makePage(page);
+        Hosted host(w);
+        QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
+        if (auto* indicators = qobject_cast<IndicatorPage*>(w))
+            indicators->setPeriodDisplayVisible(true);
+
+        QList<QWidget*> controls;
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if (c->isVisibleTo(w) && isControl(c) && !isControl(c->parentWidget()))
+                controls << c;
+        QVERIFY(controls.size() > 20);
+
+        const QRect area = w->rect();
+        auto onPage = [w](QWidget* c) { return QRect(c->mapTo(w, QPoint(0, 0)), c->size()); };
+        for (QWidget* c : controls) {
+            const QRect r = onPage(c);
+            QVERIFY2(area.contains(r), qPrintable(c->objectName() + " " + c->metaObject()->className()));
+            if (auto* label = qobject_cast<QLabel*>(c); label && !label->wordWrap()) {
+                const int needed = label->fontMetrics().horizontalAdvance(label->text());
+                QVERIFY2(label->contentsRect().width() >= needed,
+                         qPrintable("cut off: " + label->text()));
+            }
+            if (auto* button = qobject_cast<QAbstractButton*>(c))
+                QVERIFY2(button->width() >= button->minimumSizeHint().width(),
+                         qPrintable("cut off: " + button->text()));
+        }
+        for (int i = 0; i < controls.size(); ++i)
+            for (int j = i + 1; j < controls.size(); ++j)
+                QVERIFY2(!onPage(controls[i]).intersects(onPage(controls[j])),
+                         qPrintable(QString("%1 \"%2\" overlaps %3 \"%4\"")
+                                        .arg(controls[i]->objectName(), shownText(controls[i]),
+                                             controls[j]->objectName(), shownText(controls[j]))));
+    }
+};
+
+QTEST_MAIN(TestPages)
+#include "test_pages.moc"
