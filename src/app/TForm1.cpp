@@ -15,6 +15,7 @@
 #include "device/DevicePage.h"
 #include "device/DeviceSync.h"
 #include "measure/IndicatorPage.h"
+#include "measure/MeasurementControl.h"
 #include "protocol/ReplyDispatch.h"
 #include "protocol/TCOM_DBG_Form.h"
 #include "wizard/TAsystentForm.h"
@@ -33,6 +34,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_editors = new DeviceEditors(m_model, m_devicePage, m_link->requests(), this);
     m_sync = new DeviceSync(m_model, m_devicePage, this);
     m_sync->setRequests(m_link->requests());
+    m_measure = new MeasurementControl(m_model, m_indicatorPage, m_devicePage, this);
+    m_measure->setRequests(m_link->requests());
+    m_measure->setWizardOpener([this] { wizard1Click(); });
+    m_view->setNewValuesHandler([this] { m_measure->HandleNewValues(); });
     buildMenu();
     // A single, non-resizable border around a fixed client area.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -53,11 +58,13 @@ void TForm1::attachWindows(const Windows& windows)
     m_editors->setRequests(m_link->requests());
     m_sync->setRequests(m_link->requests());
     m_sync->setMonitor(windows.monitor);
+    m_measure->setRequests(m_link->requests());
 }
 
 void TForm1::startTimers()
 {
     m_sync->start();
+    m_measure->start();
 }
 
 char TForm1::decimalSeparator() const
@@ -73,24 +80,7 @@ void TForm1::replyReceived(const Frame8& reply)
 
 void TForm1::measurementFrameReceived(std::span<const uint8_t> frame)
 {
-    HandleMeasurementFrame(frame);
-}
-
-void TForm1::HandleMeasurementFrame(std::span<const uint8_t> frame)
-{
-    const auto m = decodeMeasurement(frame);
-    if (!m)
-        return;
-    m_model.OutputPK1 = m->outputPK1;
-    m_model.OutputPK2 = m->outputPK2;
-    if (m->hasY)
-        m_model.CurrentY = m->y;
-    if (m->hasX1)
-        m_model.CurrentX1 = static_cast<float>(double(m->x1) * double(m_model.Stan.D1) * 0.1);
-    if (m->hasX2)
-        m_model.CurrentX2 = static_cast<float>(double(m->x2) * double(m_model.Stan.D2) * 0.1);
-    m_view->newValues();
-    m_model.zapytanie = false;
+    m_measure->measurementFrameReceived(frame);
 }
 
 QAction* TForm1::addAction(QMenu* menu, const char* objectName, const QString& text,

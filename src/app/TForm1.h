@@ -26,6 +26,7 @@ class DeviceEditors;
 class DeviceSync;
 class IndicatorPage;
 class MainView;
+class MeasurementControl;
 class ReplyDispatcher;
 
 class TForm1 : public QMainWindow, public FrameConsumer
@@ -59,12 +60,12 @@ public:
     DeviceModel& model() { return m_model; }
     DeviceEditors& editors() { return *m_editors; }
     DeviceSync& sync() { return *m_sync; }
+    MeasurementControl& measurement() { return *m_measure; }
     LinkControl& link() { return *m_link; }
 
     // Received frames, routed by the link.
     void replyReceived(const Frame8& reply) override;
     void measurementFrameReceived(std::span<const uint8_t> frame) override;
-    void HandleMeasurementFrame(std::span<const uint8_t> frame);
 
 public slots:
     void zakocz1Click();
@@ -93,6 +94,7 @@ private:
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
     DeviceEditors* m_editors = nullptr;
     DeviceSync* m_sync = nullptr;
+    MeasurementControl* m_measure = nullptr;
     // Last, so the serial engine inside stops before anything it reports to goes away.
     LinkControl* m_link = nullptr;
     bool m_centred = false;

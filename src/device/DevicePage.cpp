@@ -33,12 +33,12 @@ constexpr int kField2Left = 288;
 constexpr int kField2Right = 478;
 constexpr int kFieldTop = 78;
 constexpr int kFieldBottom = 196;
-constexpr int kDimensionY = 60;   // the chain D1 | D0 | D2 above the fields
+constexpr int kDimensionY = 60; // the chain D1 | D0 | D2 above the fields
 constexpr int kDimensionBoxY = 22;
-constexpr int kOffsetBoxY = 210;  // a/b boxes under each field
-constexpr int kResultBoxY = 250;  // X1=, Y =, X2=
+constexpr int kOffsetBoxY = 210; // a/b boxes under each field
+constexpr int kResultBoxY = 250; // X1=, Y =, X2=
 constexpr int kCaptionY = kFieldTop + 5;
-constexpr int kOffsetX = 56;      // where the channel's point is drawn, from the field's corner
+constexpr int kOffsetX = 56; // where the channel's point is drawn, from the field's corner
 constexpr int kOffsetY = 50;
 constexpr int kGeometryBoxWidth = 58;
 constexpr int kResultBoxWidth = 92;
@@ -118,10 +118,9 @@ private:
         dimension(p, QPointF(corner.x(), point.y() + 14), QPointF(point.x(), point.y() + 14));
         dimension(p, QPointF(point.x() + 14, corner.y()), QPointF(point.x() + 14, point.y()));
         p.setPen(kDimension);
-        p.drawText(QRectF(corner.x(), point.y() + 15, kOffsetX, 16), Qt::AlignCenter,
-                   horizontal);
-        p.drawText(QRectF(point.x() + 18, point.y(), 24, kOffsetY), Qt::AlignVCenter | Qt::AlignLeft,
-                   vertical);
+        p.drawText(QRectF(corner.x(), point.y() + 15, kOffsetX, 16), Qt::AlignCenter, horizontal);
+        p.drawText(QRectF(point.x() + 18, point.y(), 24, kOffsetY),
+                   Qt::AlignVCenter | Qt::AlignLeft, vertical);
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::red);
         p.drawEllipse(point, 4.5, 4.5);
@@ -163,7 +162,7 @@ QSpinBox* makeArrows(const char* name, int maximum, QLineEdit* partner)
     return arrows;
 }
 
-}  // namespace
+} // namespace
 
 DevicePage::DevicePage(QWidget* parent) : QWidget(parent)
 {
@@ -257,10 +256,8 @@ QGroupBox* DevicePage::buildOutputsGroup()
         const char* name;
         const char* caption;
     } rows[] = {
-        {Param::PK1, "Edit6", "Wartość Progowa P1:"},
-        {Param::PK2, "Edit7", "Wartość Progowa P2:"},
-        {Param::COEF, "Edit5", "mnożnik COEF:"},
-        {Param::OFFSET, "Edit8", "Offset:"},
+        {Param::PK1, "Edit6", "Wartość Progowa P1:"}, {Param::PK2, "Edit7", "Wartość Progowa P2:"},
+        {Param::COEF, "Edit5", "mnożnik COEF:"},      {Param::OFFSET, "Edit8", "Offset:"},
         {Param::filter, "Edit10", "Filter:"},
     };
     int row = 0;
@@ -379,7 +376,7 @@ QGroupBox* DevicePage::buildGeometryGroup()
     place(makeEdit(Param::D1, "Edit12", ten), QStringLiteral("D1="), d1Centre, kDimensionBoxY, w);
     place(makeEdit(Param::D0, "Edit14", zero), QStringLiteral("D0="), d0Centre, kDimensionBoxY, w);
     place(makeEdit(Param::D2, "Edit13", ten), QStringLiteral("D2="), d2Centre, kDimensionBoxY, w);
-    const int pair = w + 36;  // half the distance between the a and b units
+    const int pair = w + 36; // half the distance between the a and b units
     place(makeEdit(Param::a1, "Edit15", zero), QStringLiteral("a1="), d1Centre - pair / 2 - 4,
           kOffsetBoxY, w);
     place(makeEdit(Param::b1, "Edit16", zero), QStringLiteral("b1="), d1Centre + pair / 2 + 4,
@@ -438,9 +435,9 @@ QGroupBox* DevicePage::buildLegendGroup()
     auto* group = new QGroupBox(QStringLiteral("legenda"));
     group->setObjectName("GroupBoxLegend");
     const char* const lines[] = {
-        "D0 [mm] - Rozstaw pól pomiarowych",  "D1 [mm] - Szerokość pola pomiarowego 1",
+        "D0 [mm] - Rozstaw pól pomiarowych",      "D1 [mm] - Szerokość pola pomiarowego 1",
         "D2 [mm] - Szerokość pola pomiarowego 2", "a1 [mm] - offset pionowy kanału 1",
-        "b1 [mm] - offset poziomy kanału 1",   "a2 [mm] - offset pionowy kanału 2",
+        "b1 [mm] - offset poziomy kanału 1",      "a2 [mm] - offset pionowy kanału 2",
         "b2 [mm] - offset poziomy kanału 2",
     };
     // Widths and spacing in the first column, the offsets of each channel in the second.
@@ -551,4 +548,4 @@ QColor DevicePage::boxColour(const QLineEdit* box)
     return box ? box->palette().color(QPalette::Base) : QColor();
 }
 
-}  // namespace kx
+} // namespace kx

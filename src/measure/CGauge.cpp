@@ -69,11 +69,12 @@ void CGauge::paintEvent(QPaintEvent*)
     painter.fillRect(inner, m_back);
     if (m_max > 0 && inner.width() > 0) {
         // 64-bit product: widths times maxima of |D × 100| overflow an int.
-        const auto filled = static_cast<int>(static_cast<qint64>(inner.width()) * m_progress / m_max);
+        const auto filled =
+            static_cast<int>(static_cast<qint64>(inner.width()) * m_progress / m_max);
         painter.fillRect(QRect(inner.left(), inner.top(), filled, inner.height()), m_fore);
     }
     painter.setPen(kBorder);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-}  // namespace kx
+} // namespace kx

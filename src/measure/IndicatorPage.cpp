@@ -108,7 +108,7 @@ QPushButton* makeButton(const char* name, const QString& text)
     return button;
 }
 
-}  // namespace
+} // namespace
 
 IndicatorPage::IndicatorPage(QWidget* parent) : QWidget(parent)
 {
@@ -117,11 +117,9 @@ IndicatorPage::IndicatorPage(QWidget* parent) : QWidget(parent)
     auto* channels = new QHBoxLayout;
     channels->setSpacing(8);
     channels->addWidget(buildChannelGroup(QStringLiteral("X1 (kanał 1)"), kLime, "X1Field",
-                                          "CGauge2", "Aktywny_X1", m_x1Field, m_x1Bar,
-                                          m_x1Active));
+                                          "CGauge2", "Aktywny_X1", m_x1Field, m_x1Bar, m_x1Active));
     channels->addWidget(buildChannelGroup(QStringLiteral("X2 (kanał 2)"), kAqua, "X2Field",
-                                          "CGauge3", "Aktywny_X2", m_x2Field, m_x2Bar,
-                                          m_x2Active));
+                                          "CGauge3", "Aktywny_X2", m_x2Field, m_x2Bar, m_x2Active));
 
     // The right column lines up with the left: lamps and buttons beside Y, the sampling
     // beside X1 and X2.
@@ -188,9 +186,9 @@ QGroupBox* IndicatorPage::buildYGroup()
 }
 
 QGroupBox* IndicatorPage::buildChannelGroup(const QString& title, const QColor& colour,
-                                            const char* field, const char* bar,
-                                            const char* active, QLabel*& fieldOut,
-                                            CGauge*& barOut, QCheckBox*& activeOut)
+                                            const char* field, const char* bar, const char* active,
+                                            QLabel*& fieldOut, CGauge*& barOut,
+                                            QCheckBox*& activeOut)
 {
     auto* group = new QGroupBox(title);
     group->setObjectName(QStringLiteral("GroupBox") + QString::fromLatin1(field).chopped(5));
@@ -276,7 +274,8 @@ QGroupBox* IndicatorPage::buildSamplingGroup()
     m_periodDisplay = makeValueLabel("Label67", QString());
     m_periodUnit = new QLabel(QStringLiteral("[ms]"));
     m_periodUnit->setObjectName("PeriodUnit");
-    for (QWidget* w : {static_cast<QWidget*>(m_periodDisplay), static_cast<QWidget*>(m_periodUnit)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_periodDisplay), static_cast<QWidget*>(m_periodUnit)}) {
         QSizePolicy policy = w->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         w->setSizePolicy(policy);
@@ -409,4 +408,4 @@ QGroupBox* IndicatorPage::samplingGroup() const
     return m_sampling;
 }
 
-}  // namespace kx
+} // namespace kx

@@ -1,11 +1,185 @@
 #include "measure/TKonigLiniiForm.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <limits>
+
 namespace kx {
 
+namespace {
+
+const QString kHeightCaption = QStringLiteral("wysokość H=");
+const QString kOffsetCaption = QStringLiteral("offset      F=");
+
+// The fields' values when the window is created: the four lines stacked without touching.
+constexpr int kInitialHeight = 50;
+constexpr int kInitialOffsets[TKonigLiniiForm::kOutputs] = {0, 75, 150, 225};
+
+// How H and F place an output line: F lifts the line's low level off zero, H is the step up
+// while the output is on.
+class LinePicture : public QWidget
+{
+public:
+    explicit LinePicture(QWidget* parent = nullptr) : QWidget(parent)
+    {
+        setObjectName("LinePicture");
+        setFixedSize(112, 120);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        p.setPen(QPen(QColor(0x60, 0x60, 0x60), 1));
+        p.setBrush(Qt::black);
+        p.drawRect(frame);
+
+        constexpr double zero = 104;  // y of the value 0
+        constexpr double low = 72;    // y of F
+        constexpr double high = 26;   // y of F + H
+        constexpr double axisX = 14;
+
+        // The time axis and the zero line.
+        p.setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 1));
+        p.drawLine(QPointF(axisX, zero), QPointF(frame.right() - 4, zero));
+        p.drawLine(QPointF(axisX, zero), QPointF(axisX, 8));
+
+        // The output line: low at F, high at F + H while the output is on.
+        p.setPen(QPen(QColor(0xFF, 0xFF, 0xFF), 2));
+        const QPointF line[] = {{axisX, low},  {40, low},  {40, high},
+                                {70, high},    {70, low},  {frame.right() - 4, low}};
+        p.drawPolyline(line, 6);
+
+        p.setPen(QPen(QColor(0xFF, 0x80, 0x00), 1));
+        dimension(p, 88, zero, low);
+        dimension(p, 55, low, high);
+        QFont font = p.font();
+        font.setBold(true);
+        p.setFont(font);
+        p.drawText(QRectF(91, low, 18, zero - low), Qt::AlignCenter, QStringLiteral("F"));
+        p.drawText(QRectF(58, high, 18, low - high), Qt::AlignCenter, QStringLiteral("H"));
+    }
+
+private:
+    static void dimension(QPainter& p, double x, double from, double to)
+    {
+        p.drawLine(QPointF(x, from), QPointF(x, to));
+        for (double end : {from, to}) {
+            const double dir = end == from ? (to < from ? -1 : 1) : (to < from ? 1 : -1);
+            QPainterPath head;
+            head.moveTo(x, end);
+            head.lineTo(x - 3, end + 6 * dir);
+            head.lineTo(x + 3, end + 6 * dir);
+            head.closeSubpath();
+            p.fillPath(head, p.pen().color());
+        }
+    }
+};
+
+QSpinBox* makeField(const QString& name, const QString& caption, int value)
+{
+    auto* field = new QSpinBox;
+    field->setObjectName(name);
+    field->setAccessibleName(caption);
+    // The lines may be placed anywhere, below zero too.
+    field->setRange(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+    field->setSingleStep(1);
+    field->setValue(value);
+    field->setAlignment(Qt::AlignRight);
+    field->setMinimumWidth(72);
+    return field;
+}
+
+}  // namespace
+
 TKonigLiniiForm::TKonigLiniiForm(QWidget* parent)
-    : ToolWindow(parent, "Konfiguracja linii wyjsc na wykresie", QSize(330, 260))
+    : ToolWindow(parent, "Konfiguracja linii wyjsc na wykresie", QSize(460, 182))
 {
     setObjectName("KonigLiniiForm");
+
+    auto* groups = new QGridLayout;
+    groups->setSpacing(6);
+    for (int n = 0; n < kOutputs; ++n) {
+        const QString output = QStringLiteral("PK%1").arg(n + 1);
+        auto* group = new QGroupBox(output);
+        group->setObjectName("GroupBox" + output);
+        m_height[n] = makeField(output + "_H", kHeightCaption, kInitialHeight);
+        m_offset[n] = makeField(output + "_F", kOffsetCaption, kInitialOffsets[n]);
+        auto* heightLabel = new QLabel(kHeightCaption);
+        heightLabel->setBuddy(m_height[n]);
+        auto* offsetLabel = new QLabel(kOffsetCaption);
+        offsetLabel->setBuddy(m_offset[n]);
+
+        auto* layout = new QGridLayout(group);
+        layout->setContentsMargins(8, 4, 8, 6);
+        layout->setHorizontalSpacing(6);
+        layout->setVerticalSpacing(4);
+        layout->addWidget(heightLabel, 0, 0);
+        layout->addWidget(m_height[n], 0, 1);
+        layout->addWidget(offsetLabel, 1, 0);
+        layout->addWidget(m_offset[n], 1, 1);
+        layout->setColumnStretch(1, 1);
+        groups->addWidget(group, n / 2, n % 2);
+    }
+
+    m_ok = new QPushButton(QStringLiteral("OK"));
+    m_ok->setObjectName("ButtonOK");
+    m_ok->setDefault(true);
+
+    auto* aside = new QVBoxLayout;
+    aside->setSpacing(6);
+    aside->addWidget(new LinePicture, 0, Qt::AlignHCenter);
+    aside->addStretch(1);
+    aside->addWidget(m_ok);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(8);
+    layout->addLayout(groups, 1);
+    layout->addLayout(aside);
+}
+
+std::array<int32_t, 8> TKonigLiniiForm::lineSettings() const
+{
+    std::array<int32_t, 8> values{};
+    for (int n = 0; n < kOutputs; ++n) {
+        values[2 * n] = m_height[n]->value();
+        values[2 * n + 1] = m_offset[n]->value();
+    }
+    return values;
+}
+
+void TKonigLiniiForm::setLineSettings(const std::array<int32_t, 8>& values)
+{
+    for (int n = 0; n < kOutputs; ++n) {
+        m_height[n]->setValue(values[2 * n]);
+        m_offset[n]->setValue(values[2 * n + 1]);
+    }
+}
+
+QSpinBox* TKonigLiniiForm::heightField(int output) const
+{
+    return output >= 0 && output < kOutputs ? m_height[output] : nullptr;
+}
+
+QSpinBox* TKonigLiniiForm::offsetField(int output) const
+{
+    return output >= 0 && output < kOutputs ? m_offset[output] : nullptr;
+}
+
+QPushButton* TKonigLiniiForm::okButton() const
+{
+    return m_ok;
 }
 
 }  // namespace kx

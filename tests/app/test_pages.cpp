@@ -79,7 +79,7 @@ QWidget* makePage(const QString& which)
     return new IndicatorPage;
 }
 
-}  // namespace
+} // namespace
 
 class TestPages : public QObject
 {
@@ -100,8 +100,7 @@ private slots:
         QTest::newRow("below zero") << 100 << -5 << 100 << 0;
         QTest::newRow("zero maximum holds only zero") << 0 << 10 << 0 << 0;
         QTest::newRow("negative maximum counts as zero") << -20 << 10 << 0 << 0;
-        QTest::newRow("range of |D x 100|") << 2000000000 << 1999999999 << 2000000000
-                                             << 1999999999;
+        QTest::newRow("range of |D x 100|") << 2000000000 << 1999999999 << 2000000000 << 1999999999;
     }
 
     void gaugeClampsProgress()
@@ -193,34 +192,55 @@ private slots:
         QTest::addColumn<QString>("className");
         QTest::addColumn<QString>("text");
         const QString dashes = QStringLiteral("-------------");
-        QTest::newRow("Y field") << "YField" << "QLabel" << dashes;
-        QTest::newRow("X1 field") << "X1Field" << "QLabel" << dashes;
-        QTest::newRow("X2 field") << "X2Field" << "QLabel" << dashes;
+        QTest::newRow("Y field") << "YField"
+                                 << "QLabel" << dashes;
+        QTest::newRow("X1 field") << "X1Field"
+                                  << "QLabel" << dashes;
+        QTest::newRow("X2 field") << "X2Field"
+                                  << "QLabel" << dashes;
         for (const char* gauge : {"CGauge1", "CGauge2", "CGauge3", "CGauge4", "CGauge5"})
             QTest::newRow(gauge) << gauge << "kx::CGauge" << QString();
         for (const char* box : {"Aktywny_Y", "Aktywny_X1", "Aktywny_X2"})
-            QTest::newRow(box) << box << "QCheckBox" << "Aktywny";
-        QTest::newRow("PK1") << "IndicatorPK1" << "QLabel" << "PK1";
-        QTest::newRow("PK2") << "IndicatorPK2" << "QLabel" << "PK2";
-        QTest::newRow("START") << "ButtonStart" << "QPushButton" << "START";
-        QTest::newRow("STOP") << "ButtonStop" << "QPushButton" << "STOP";
-        QTest::newRow("PAUSE") << "ButtonPause" << "QPushButton" << "PAUSE";
-        QTest::newRow("sampling period") << "SamplingPeriod" << "QSpinBox" << QString();
-        QTest::newRow("continuous sampling") << "ContinuousSampling" << "QCheckBox"
-                                             << QString::fromUtf8("Próbkowanie ciągłe:");
-        QTest::newRow("period display") << "Label67" << "QLabel" << QString();
-        QTest::newRow("period unit") << "PeriodUnit" << "QLabel" << "[ms]";
-        QTest::newRow("group Y") << "GroupBoxY" << "QGroupBox"
-                                 << QString::fromUtf8("Y (wartość mierzona)");
-        QTest::newRow("group X1") << "GroupBoxX1" << "QGroupBox"
-                                  << QString::fromUtf8("X1 (kanał 1)");
-        QTest::newRow("group X2") << "GroupBoxX2" << "QGroupBox"
-                                  << QString::fromUtf8("X2 (kanał 2)");
-        QTest::newRow("group outputs") << "GroupBoxOutputStates" << "QGroupBox"
-                                       << QString::fromUtf8("Stan wyjść");
-        QTest::newRow("group reading") << "GroupBoxReading" << "QGroupBox" << "Odczyt";
-        QTest::newRow("group sampling") << "GroupBoxSampling" << "QGroupBox"
-                                        << QString::fromUtf8("Próbkowanie");
+            QTest::newRow(box) << box << "QCheckBox"
+                               << "Aktywny";
+        QTest::newRow("PK1") << "IndicatorPK1"
+                             << "QLabel"
+                             << "PK1";
+        QTest::newRow("PK2") << "IndicatorPK2"
+                             << "QLabel"
+                             << "PK2";
+        QTest::newRow("START") << "ButtonStart"
+                               << "QPushButton"
+                               << "START";
+        QTest::newRow("STOP") << "ButtonStop"
+                              << "QPushButton"
+                              << "STOP";
+        QTest::newRow("PAUSE") << "ButtonPause"
+                               << "QPushButton"
+                               << "PAUSE";
+        QTest::newRow("sampling period") << "SamplingPeriod"
+                                         << "QSpinBox" << QString();
+        QTest::newRow("continuous sampling")
+            << "ContinuousSampling"
+            << "QCheckBox" << QString::fromUtf8("Próbkowanie ciągłe:");
+        QTest::newRow("period display") << "Label67"
+                                        << "QLabel" << QString();
+        QTest::newRow("period unit") << "PeriodUnit"
+                                     << "QLabel"
+                                     << "[ms]";
+        QTest::newRow("group Y") << "GroupBoxY"
+                                 << "QGroupBox" << QString::fromUtf8("Y (wartość mierzona)");
+        QTest::newRow("group X1") << "GroupBoxX1"
+                                  << "QGroupBox" << QString::fromUtf8("X1 (kanał 1)");
+        QTest::newRow("group X2") << "GroupBoxX2"
+                                  << "QGroupBox" << QString::fromUtf8("X2 (kanał 2)");
+        QTest::newRow("group outputs") << "GroupBoxOutputStates"
+                                       << "QGroupBox" << QString::fromUtf8("Stan wyjść");
+        QTest::newRow("group reading") << "GroupBoxReading"
+                                       << "QGroupBox"
+                                       << "Odczyt";
+        QTest::newRow("group sampling") << "GroupBoxSampling"
+                                        << "QGroupBox" << QString::fromUtf8("Próbkowanie");
     }
 
     void indicatorControls()
@@ -344,8 +364,8 @@ private slots:
     void indicatorInitialState()
     {
         IndicatorPage page;
-        for (QCheckBox* box : {page.yActive(), page.x1Active(), page.x2Active(),
-                               page.continuousSampling()})
+        for (QCheckBox* box :
+             {page.yActive(), page.x1Active(), page.x2Active(), page.continuousSampling()})
             QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
         for (QLabel* pk : {page.pk1Indicator(), page.pk2Indicator()})
             QCOMPARE(pk->palette().color(QPalette::Window), kMaroon);
@@ -395,43 +415,78 @@ private slots:
             const char* name;
             const char* text;
         } boxes[] = {
-            {"Edit6", "0"},  {"Edit7", "0"},  {"Edit5", "0"},  {"Edit8", "0"},
-            {"Edit10", "0"}, {"Edit4", "0"},  {"Edit9", "0"},  {"Edit14", "0"},
-            {"Edit12", "10"}, {"Edit13", "10"}, {"Edit15", "0"}, {"Edit18", "0"},
-            {"Edit16", "0"}, {"Edit17", "0"}, {"Edit19", "----------"},
+            {"Edit6", "0"},           {"Edit7", "0"},           {"Edit5", "0"},
+            {"Edit8", "0"},           {"Edit10", "0"},          {"Edit4", "0"},
+            {"Edit9", "0"},           {"Edit14", "0"},          {"Edit12", "10"},
+            {"Edit13", "10"},         {"Edit15", "0"},          {"Edit18", "0"},
+            {"Edit16", "0"},          {"Edit17", "0"},          {"Edit19", "----------"},
             {"Edit20", "----------"}, {"Edit21", "----------"},
         };
         for (const auto& b : boxes)
             QTest::newRow(b.name) << b.name << "QLineEdit" << b.text;
-        QTest::newRow("mode combo shows no item") << "ComboBox1" << "QComboBox" << QString();
-        QTest::newRow("Beep") << "CheckBox15" << "QCheckBox"
-                              << QString::fromUtf8("włącz sygnalizowanie dźwiękiem");
-        QTest::newRow("10 V") << "RadioButton1" << "QRadioButton" << "0...10V";
-        QTest::newRow("5 V") << "RadioButton2" << "QRadioButton" << "0...5V";
-        QTest::newRow("LED arrows") << "UpDown1" << "QSpinBox" << QString();
-        QTest::newRow("decp arrows") << "UpDown4" << "QSpinBox" << QString();
+        QTest::newRow("mode combo shows no item") << "ComboBox1"
+                                                  << "QComboBox" << QString();
+        QTest::newRow("Beep") << "CheckBox15"
+                              << "QCheckBox" << QString::fromUtf8("włącz sygnalizowanie dźwiękiem");
+        QTest::newRow("10 V") << "RadioButton1"
+                              << "QRadioButton"
+                              << "0...10V";
+        QTest::newRow("5 V") << "RadioButton2"
+                             << "QRadioButton"
+                             << "0...5V";
+        QTest::newRow("LED arrows") << "UpDown1"
+                                    << "QSpinBox" << QString();
+        QTest::newRow("decp arrows") << "UpDown4"
+                                     << "QSpinBox" << QString();
         QTest::newRow("restore, with its blanks")
-            << "BitBtn3" << "QPushButton"
-            << QString::fromUtf8("   Przywróć ustawienia domyślne");
+            << "BitBtn3"
+            << "QPushButton" << QString::fromUtf8("   Przywróć ustawienia domyślne");
         QTest::newRow("connection, with its blanks")
-            << "BitBtn13" << "QPushButton" << QString::fromUtf8("   Połączenie...");
-        QTest::newRow("type") << "Label63" << "QLabel" << "(brak)";
-        QTest::newRow("version") << "Label64" << "QLabel" << "(brak)";
-        QTest::newRow("status") << "Label66" << "QLabel" << "(brak)";
-        QTest::newRow("sensor count") << "SensorCount" << "QLabel" << "(brak)";
-        QTest::newRow("field 1 min") << "Label41" << "QLabel" << "min";
-        QTest::newRow("field 1 max") << "Label42" << "QLabel" << "max";
-        QTest::newRow("field 2 max") << "Label55" << "QLabel" << "max";
-        QTest::newRow("field 2 min") << "Label56" << "QLabel" << "min";
-        QTest::newRow("group outputs") << "GroupBoxOutputModes" << "QGroupBox"
-                                       << QString::fromUtf8("Tryb pracy wyjść");
-        QTest::newRow("group Led") << "GroupBoxLed" << "QGroupBox" << "Led";
-        QTest::newRow("group decp") << "GroupBoxDecp" << "QGroupBox" << "decp";
-        QTest::newRow("group Beep") << "GroupBoxBeep" << "QGroupBox" << "Beep";
-        QTest::newRow("group range") << "GroupBoxVoltageRange" << "QGroupBox"
-                                     << QString::fromUtf8("zakres napięciowy");
-        QTest::newRow("group picture") << "GroupBoxGeometry" << "QGroupBox" << "Mode:";
-        QTest::newRow("group legend") << "GroupBoxLegend" << "QGroupBox" << "legenda";
+            << "BitBtn13"
+            << "QPushButton" << QString::fromUtf8("   Połączenie...");
+        QTest::newRow("type") << "Label63"
+                              << "QLabel"
+                              << "(brak)";
+        QTest::newRow("version") << "Label64"
+                                 << "QLabel"
+                                 << "(brak)";
+        QTest::newRow("status") << "Label66"
+                                << "QLabel"
+                                << "(brak)";
+        QTest::newRow("sensor count") << "SensorCount"
+                                      << "QLabel"
+                                      << "(brak)";
+        QTest::newRow("field 1 min") << "Label41"
+                                     << "QLabel"
+                                     << "min";
+        QTest::newRow("field 1 max") << "Label42"
+                                     << "QLabel"
+                                     << "max";
+        QTest::newRow("field 2 max") << "Label55"
+                                     << "QLabel"
+                                     << "max";
+        QTest::newRow("field 2 min") << "Label56"
+                                     << "QLabel"
+                                     << "min";
+        QTest::newRow("group outputs") << "GroupBoxOutputModes"
+                                       << "QGroupBox" << QString::fromUtf8("Tryb pracy wyjść");
+        QTest::newRow("group Led") << "GroupBoxLed"
+                                   << "QGroupBox"
+                                   << "Led";
+        QTest::newRow("group decp") << "GroupBoxDecp"
+                                    << "QGroupBox"
+                                    << "decp";
+        QTest::newRow("group Beep") << "GroupBoxBeep"
+                                    << "QGroupBox"
+                                    << "Beep";
+        QTest::newRow("group range") << "GroupBoxVoltageRange"
+                                     << "QGroupBox" << QString::fromUtf8("zakres napięciowy");
+        QTest::newRow("group picture") << "GroupBoxGeometry"
+                                       << "QGroupBox"
+                                       << "Mode:";
+        QTest::newRow("group legend") << "GroupBoxLegend"
+                                      << "QGroupBox"
+                                      << "legenda";
     }
 
     void deviceControls()
@@ -455,11 +510,11 @@ private slots:
             Param param;
             const char* name;
         } rows[] = {
-            {Param::PK1, "Edit6"},    {Param::PK2, "Edit7"}, {Param::COEF, "Edit5"},
+            {Param::PK1, "Edit6"},    {Param::PK2, "Edit7"},     {Param::COEF, "Edit5"},
             {Param::OFFSET, "Edit8"}, {Param::filter, "Edit10"}, {Param::LED, "Edit4"},
-            {Param::decp, "Edit9"},   {Param::D0, "Edit14"}, {Param::D1, "Edit12"},
-            {Param::D2, "Edit13"},    {Param::a1, "Edit15"}, {Param::a2, "Edit18"},
-            {Param::b1, "Edit16"},    {Param::b2, "Edit17"}, {Param::mode, ""},
+            {Param::decp, "Edit9"},   {Param::D0, "Edit14"},     {Param::D1, "Edit12"},
+            {Param::D2, "Edit13"},    {Param::a1, "Edit15"},     {Param::a2, "Edit18"},
+            {Param::b1, "Edit16"},    {Param::b2, "Edit17"},     {Param::mode, ""},
             {Param::Beep, ""},        {Param::VoltageRange, ""},
         };
         for (const auto& r : rows)
@@ -527,8 +582,8 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QColor>("colour");
-        for (const char* geometry : {"Edit14", "Edit12", "Edit13", "Edit15", "Edit18", "Edit16",
-                                     "Edit17"})
+        for (const char* geometry :
+             {"Edit14", "Edit12", "Edit13", "Edit15", "Edit18", "Edit16", "Edit17"})
             QTest::newRow(geometry) << geometry << kGeometryOrange;
         QTest::newRow("P1 white") << "Edit6" << kConfirmedWhite;
         const QColor system = QLineEdit().palette().color(QPalette::Base);
@@ -627,10 +682,14 @@ private slots:
         QTest::addColumn<int>("second");
         QTest::addColumn<QString>("firstName");
         QTest::addColumn<QString>("secondName");
-        QTest::newRow("field 1, D1 negative") << 1 << 148 << 28 << "Label41" << "Label42";
-        QTest::newRow("field 1, D1 not negative") << 1 << 28 << 148 << "Label41" << "Label42";
-        QTest::newRow("field 2, D2 positive") << 2 << 296 << 444 << "Label55" << "Label56";
-        QTest::newRow("field 2, D2 not positive") << 2 << 444 << 296 << "Label55" << "Label56";
+        QTest::newRow("field 1, D1 negative") << 1 << 148 << 28 << "Label41"
+                                              << "Label42";
+        QTest::newRow("field 1, D1 not negative") << 1 << 28 << 148 << "Label41"
+                                                  << "Label42";
+        QTest::newRow("field 2, D2 positive") << 2 << 296 << 444 << "Label55"
+                                              << "Label56";
+        QTest::newRow("field 2, D2 not positive") << 2 << 444 << 296 << "Label55"
+                                                  << "Label56";
     }
 
     void placeCaptionsMovesThemAcross()
@@ -724,15 +783,15 @@ private slots:
         QStringList titles;
         for (int i = 0; i < 5; ++i)
             titles << shownText(groups[i]);
-        QCOMPARE(titles, QStringList({"Led", "Beep", QString::fromUtf8("Tryb pracy wyjść"),
-                                      "decp", "legenda"}));
+        QCOMPARE(titles, QStringList({"Led", "Beep", QString::fromUtf8("Tryb pracy wyjść"), "decp",
+                                      "legenda"}));
         // The last one is the identity strip, with its two buttons.
         QWidget* strip = groups[5];
-        for (QWidget* w : {static_cast<QWidget*>(page.typeLabel()),
-                           static_cast<QWidget*>(page.versionLabel()),
-                           static_cast<QWidget*>(page.statusLabel()),
-                           static_cast<QWidget*>(page.restoreDefaultsButton()),
-                           static_cast<QWidget*>(page.connectionButton())})
+        for (QWidget* w :
+             {static_cast<QWidget*>(page.typeLabel()), static_cast<QWidget*>(page.versionLabel()),
+              static_cast<QWidget*>(page.statusLabel()),
+              static_cast<QWidget*>(page.restoreDefaultsButton()),
+              static_cast<QWidget*>(page.connectionButton())})
             QVERIFY2(strip->isAncestorOf(w), qPrintable(w->objectName()));
         // Disabling the groups leaves the geometry boxes and the range buttons usable.
         for (QWidget* g : groups)
@@ -841,7 +900,8 @@ private slots:
         auto onPage = [w](QWidget* c) { return QRect(c->mapTo(w, QPoint(0, 0)), c->size()); };
         for (QWidget* c : controls) {
             const QRect r = onPage(c);
-            QVERIFY2(area.contains(r), qPrintable(c->objectName() + " " + c->metaObject()->className()));
+            QVERIFY2(area.contains(r),
+                     qPrintable(c->objectName() + " " + c->metaObject()->className()));
             if (auto* label = qobject_cast<QLabel*>(c); label && !label->wordWrap()) {
                 const int needed = label->fontMetrics().horizontalAdvance(label->text());
                 QVERIFY2(label->contentsRect().width() >= needed,
