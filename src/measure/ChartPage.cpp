@@ -274,7 +274,8 @@ QCustomPlot* ChartPage::buildChart()
     m_chart->setAutoAddPlottableToLegend(false);
     QCPLegend* legend = m_chart->legend;
     legend->setVisible(true);
-    legend->setBrush(Qt::NoBrush);
+    // See-through, yet dark enough that the grid does not run through the entries.
+    legend->setBrush(QColor(0, 0, 0, 0xB0));
     legend->setBorderPen(QPen(kGrey, 1));
     legend->setIconSize(10, 10);
     legend->setIconTextPadding(5);
@@ -464,9 +465,6 @@ QGroupBox* ChartPage::buildFileGroup()
     auto makeSave = [&save](const char* name, const QString& text) {
         auto* button = new QPushButton(save, text);
         button->setObjectName(name);
-        // The captions' leading blanks set their text off the icon; keep them left-aligned
-        // so the three read as one column.
-        button->setStyleSheet(QStringLiteral("text-align: left; padding: 4px 8px;"));
         return button;
     };
     m_saveBmp = makeSave("ButtonSaveBmp", QStringLiteral("    Zapisz jako bmp..."));

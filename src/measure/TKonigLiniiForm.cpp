@@ -31,7 +31,7 @@ public:
     explicit LinePicture(QWidget* parent = nullptr) : QWidget(parent)
     {
         setObjectName("LinePicture");
-        setFixedSize(112, 120);
+        setFixedSize(96, 120);
     }
 
 protected:
@@ -47,7 +47,7 @@ protected:
         constexpr double zero = 104;  // y of the value 0
         constexpr double low = 72;    // y of F
         constexpr double high = 26;   // y of F + H
-        constexpr double axisX = 14;
+        constexpr double axisX = 12;
 
         // The time axis and the zero line.
         p.setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 1));
@@ -56,18 +56,18 @@ protected:
 
         // The output line: low at F, high at F + H while the output is on.
         p.setPen(QPen(QColor(0xFF, 0xFF, 0xFF), 2));
-        const QPointF line[] = {{axisX, low},  {40, low},  {40, high},
-                                {70, high},    {70, low},  {frame.right() - 4, low}};
+        const QPointF line[] = {{axisX, low}, {28, low}, {28, high},
+                                {62, high},   {62, low}, {frame.right() - 4, low}};
         p.drawPolyline(line, 6);
 
         p.setPen(QPen(QColor(0xFF, 0x80, 0x00), 1));
-        dimension(p, 88, zero, low);
-        dimension(p, 55, low, high);
+        dimension(p, 76, zero, low);
+        dimension(p, 42, low, high);
         QFont font = p.font();
         font.setBold(true);
         p.setFont(font);
-        p.drawText(QRectF(91, low, 18, zero - low), Qt::AlignCenter, QStringLiteral("F"));
-        p.drawText(QRectF(58, high, 18, low - high), Qt::AlignCenter, QStringLiteral("H"));
+        p.drawText(QRectF(79, low, 14, zero - low), Qt::AlignCenter, QStringLiteral("F"));
+        p.drawText(QRectF(45, high, 14, low - high), Qt::AlignCenter, QStringLiteral("H"));
     }
 
 private:
@@ -96,7 +96,8 @@ QSpinBox* makeField(const QString& name, const QString& caption, int value)
     field->setSingleStep(1);
     field->setValue(value);
     field->setAlignment(Qt::AlignRight);
-    field->setMinimumWidth(72);
+    // Room for six digits; the full range would make the field as wide as its caption.
+    field->setFixedWidth(64);
     return field;
 }
 
@@ -121,8 +122,8 @@ TKonigLiniiForm::TKonigLiniiForm(QWidget* parent)
         offsetLabel->setBuddy(m_offset[n]);
 
         auto* layout = new QGridLayout(group);
-        layout->setContentsMargins(8, 4, 8, 6);
-        layout->setHorizontalSpacing(6);
+        layout->setContentsMargins(6, 4, 6, 6);
+        layout->setHorizontalSpacing(4);
         layout->setVerticalSpacing(4);
         layout->addWidget(heightLabel, 0, 0);
         layout->addWidget(m_height[n], 0, 1);

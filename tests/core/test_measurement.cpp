@@ -131,8 +131,20 @@ private slots:
         QVERIFY(!c.model.zapytanie);
         QCOMPARE(c.model.bledna_transmisja, 1);
         QCOMPARE(c.requests, 1);
-        c.run(150);  // then a request every 0.15 s
-        QCOMPARE(c.requests, 11);
+        // Between two clock hundredths the idle step runs again without a step: the new
+        // request goes out then, so one leaves every 0.15 s of clock.
+        QList<int64_t> sentAt;
+        for (int i = 0; i < 150; ++i) {
+            for (int64_t s : {1, 0}) {
+                const int before = c.requests;
+                c.step(s);
+                if (c.requests > before)
+                    sentAt << c.now;
+            }
+        }
+        QCOMPARE(sentAt.size(), 10);
+        for (int i = 1; i < sentAt.size(); ++i)
+            QCOMPARE(sentAt[i] - sentAt[i - 1], int64_t(15));
         QCOMPARE(c.model.bledna_transmisja, 1);
     }
 
