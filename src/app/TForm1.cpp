@@ -1,6 +1,10 @@
 #include "app/TForm1.h"
 
 #include <QActionGroup>
+#include <QCloseEvent>
+#include <QDir>
+#include <iostream>
+#include <QLabel>
 #include <QLocale>
 #include <QGuiApplication>
 #include <QLayout>
@@ -14,7 +18,12 @@
 #include "device/DeviceEditors.h"
 #include "device/DevicePage.h"
 #include "device/DeviceSync.h"
+#include "app/Dialogs.h"
+#include "app/SettingsBinding.h"
+#include "measure/ChartPage.h"
 #include "measure/IndicatorPage.h"
+#include "measure/RegisterPage.h"
+#include "measure/TKonigLiniiForm.h"
 #include "measure/MeasurementControl.h"
 #include "protocol/ReplyDispatch.h"
 #include "protocol/TCOM_DBG_Form.h"
@@ -38,7 +47,36 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_measure->setRequests(m_link->requests());
     m_measure->setWizardOpener([this] { wizard1Click(); });
     m_view->setNewValuesHandler([this] { m_measure->HandleNewValues(); });
+    m_measure->setSampleTexts([this](const std::string& y, const std::string& x1,
+                                     const std::string& x2, const ActiveValues& active) {
+        if (active.y)
+            m_chartPage->yField()->setText(QString::fromStdString(y));
+        if (active.x1)
+            m_chartPage->x1Field()->setText(QString::fromStdString(x1));
+        if (active.x2)
+            m_chartPage->x2Field()->setText(QString::fromStdString(x2));
+    });
+    m_measure->setRateDisplays([this](const QString& rate) { m_chartPage->rateLabel()->setText(rate); });
     buildMenu();
+
+    m_startDirectory = QDir::currentPath();
+    m_link->BaudRate = LinkControl::kBaudRate;
+    m_link->BaudChosen = true;
+    m_link->PortChosen = true;
+    m_link->PortName = "COM1";
+    Settings settings;
+    if (!loadSettingsFile(m_startDirectory, settings))
+        dialogs().showMessage("nie odnaleziono pliku konfiguracyjnego!");
+    applySettings(settings, *this);
+    m_registerPage->writeHeaderRow();
+    m_model.TypeName = kUnrecognisedTypeName;
+    m_link->PortChosen = true;
+    m_link->SuppressOpenNotice = false;
+
+    m_startupTimer.setObjectName("StartupTimer");
+    m_startupTimer.setSingleShot(true);
+    m_startupTimer.setInterval(1000);
+    connect(&m_startupTimer, &QTimer::timeout, this, &TForm1::StartupTimerTimer);
     // A single, non-resizable border around a fixed client area.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -65,6 +103,27 @@ void TForm1::startTimers()
 {
     m_sync->start();
     m_measure->start();
+    m_startupTimer.start();
+}
+
+void TForm1::StartupTimerTimer()
+{
+    if (m_windows.lines)
+        m_windows.lines->setLineSettings(m_lineSettings);
+    m_startupTimer.stop();
+    if (m_windows.wizard) {
+        wizard1Click();
+        m_windows.wizard->BitBtn3Click();
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // Written on every close; a failure must not keep the operator from leaving.
+    if (!saveSettingsFile(m_startDirectory, collectSettings(*this)))
+        std::cerr << "KX350T-PC: cannot write "
+                  << QDir(m_startDirectory).filePath("config.ini").toStdString() << '\n';
+    QMainWindow::closeEvent(event);
 }
 
 char TForm1::decimalSeparator() const
@@ -150,8 +209,9 @@ void TForm1::buildPages()
     m_pages->setFixedSize(kClientWidth, kClientHeight);
     m_indicatorPage = new IndicatorPage(m_pages);
     m_devicePage = new DevicePage(m_pages);
-    QWidget* const pages[] = {m_indicatorPage, m_devicePage, new QWidget(m_pages),
-                              new QWidget(m_pages)};
+    m_chartPage = new ChartPage(m_pages);
+    m_registerPage = new RegisterPage(m_pages);
+    QWidget* const pages[] = {m_indicatorPage, m_devicePage, m_chartPage, m_registerPage};
     const char* const titles[] = {"Wskaźniki", "Urządzenie", "Wykres", "Rejestracja pomiarów"};
     for (int n = 0; n < 4; ++n) {
         pages[n]->setObjectName(QString("TabSheet%1").arg(n + 1));

@@ -3,6 +3,9 @@
 // timers. It assembles pages; each page's logic lives in its own class.
 
 #include <QMainWindow>
+#include <QTimer>
+
+#include <array>
 
 #include <memory>
 #include <span>
@@ -25,6 +28,8 @@ class DevicePage;
 class DeviceEditors;
 class DeviceSync;
 class IndicatorPage;
+class ChartPage;
+class RegisterPage;
 class MainView;
 class MeasurementControl;
 class ReplyDispatcher;
@@ -51,10 +56,20 @@ public:
     void attachWindows(const Windows& windows);
     // Starts the main window's timers; called once all five windows exist.
     void startTimers();
+    QTimer& startupTimer() { return m_startupTimer; }
+
+    // The working directory at start: where config.ini is read and written.
+    const QString& StartDirectory() const { return m_startDirectory; }
+
+    // Height and offset of the chart's output lines, kept in config.ini.
+    const std::array<int32_t, 8>& lineSettings() const { return m_lineSettings; }
+    void setLineSettings(const std::array<int32_t, 8>& s) { m_lineSettings = s; }
 
     QTabWidget* pages() const { return m_pages; }
     DevicePage* devicePage() const { return m_devicePage; }
     IndicatorPage* indicatorPage() const { return m_indicatorPage; }
+    ChartPage* chartPage() const { return m_chartPage; }
+    RegisterPage* registerPage() const { return m_registerPage; }
     TCOM_DBG_Form* monitor() const { return m_windows.monitor; }
 
     DeviceModel& model() { return m_model; }
@@ -73,9 +88,11 @@ public slots:
     void debugger1Click();
     void orpogramie1Click();
     void BitBtn13Click() { wizard1Click(); }
+    void StartupTimerTimer();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenu();
@@ -89,6 +106,11 @@ private:
     QTabWidget* m_pages = nullptr;
     IndicatorPage* m_indicatorPage = nullptr;
     DevicePage* m_devicePage = nullptr;
+    ChartPage* m_chartPage = nullptr;
+    RegisterPage* m_registerPage = nullptr;
+    QString m_startDirectory;
+    std::array<int32_t, 8> m_lineSettings{};
+    QTimer m_startupTimer;
     Windows m_windows;
     std::unique_ptr<MainView> m_view;
     std::unique_ptr<ReplyDispatcher> m_dispatcher;

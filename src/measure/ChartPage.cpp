@@ -39,10 +39,8 @@ struct SeriesLook
 // Index = ChartPage::Series. The output lines are stairs: an output holds its state until the
 // next sample.
 const SeriesLook kSeries[] = {
-    {"Y (Wartość mierzona)", kRed, QCPGraph::lsLine},
-    {"X1 (kanał 1)", kLime, QCPGraph::lsLine},
-    {"X2 (kanał 2)", kAqua, QCPGraph::lsLine},
-    {"PK1", kWhite, QCPGraph::lsStepLeft},
+    {"Y (Wartość mierzona)", kRed, QCPGraph::lsLine}, {"X1 (kanał 1)", kLime, QCPGraph::lsLine},
+    {"X2 (kanał 2)", kAqua, QCPGraph::lsLine},        {"PK1", kWhite, QCPGraph::lsStepLeft},
     {"PK2", kOrange, QCPGraph::lsStepLeft},
 };
 
@@ -72,7 +70,8 @@ protected:
     {
         if (!mPlottable)
             return;
-        const int height = qMax(QFontMetrics(getFont()).height(), mParentLegend->iconSize().height());
+        const int height =
+            qMax(QFontMetrics(getFont()).height(), mParentLegend->iconSize().height());
         const QRect box(mRect.x(), mRect.y() + (height - kBox) / 2, kBox, kBox);
         painter->setPen(QPen(kSilver, 1));
         painter->setBrush(Qt::NoBrush);
@@ -100,7 +99,17 @@ protected:
     }
 };
 
-enum class Glyph { Record, Pause, Stop, Clear, ShowAll, Lines, FirstPage, LastPage };
+enum class Glyph
+{
+    Record,
+    Pause,
+    Stop,
+    Clear,
+    ShowAll,
+    Lines,
+    FirstPage,
+    LastPage
+};
 
 // Small drawn glyphs, so the buttons look the same under every style.
 QIcon glyph(Glyph kind)
@@ -216,7 +225,7 @@ void styleAxis(QCPAxis* axis, const QString& title)
     axis->grid()->setZeroLinePen(Qt::NoPen);
 }
 
-}  // namespace
+} // namespace
 
 ChartPage::ChartPage(QWidget* parent) : QWidget(parent)
 {
@@ -254,7 +263,7 @@ QCustomPlot* ChartPage::buildChart()
     QLinearGradient ground(0, 0, 0, 1);
     ground.setCoordinateMode(QGradient::ObjectMode);
     ground.setColorAt(0.0, Qt::black);
-    ground.setColorAt(0.59, QColor(0x00, 0x00, 0x40));  // the balance point, half way
+    ground.setColorAt(0.59, QColor(0x00, 0x00, 0x40)); // the balance point, half way
     ground.setColorAt(1.0, kNavy);
     m_chart->setBackground(QBrush(ground));
     m_chart->axisRect()->setBackground(Qt::NoBrush);
@@ -379,8 +388,8 @@ QGroupBox* ChartPage::buildRecordingGroup()
 
     m_showAll = makeButton("ButtonShowAll", QStringLiteral("   pokaż całość"), Glyph::ShowAll);
     m_showAll->setToolTip(QStringLiteral("ustawia zoom wykresu na pełen ekran"));
-    m_lines = makeButton("ButtonLines", QStringLiteral("    konfiguruj linie wyjsc..."),
-                         Glyph::Lines);
+    m_lines =
+        makeButton("ButtonLines", QStringLiteral("    konfiguruj linie wyjsc..."), Glyph::Lines);
     m_lines->setToolTip(QStringLiteral("konfiguracja wysokości linii PK1 i PK2"));
 
     auto* layout = new QGridLayout(group);
@@ -598,4 +607,4 @@ QPushButton* ChartPage::saveJpgButton() const
     return m_saveJpg;
 }
 
-}  // namespace kx
+} // namespace kx

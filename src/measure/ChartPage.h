@@ -22,30 +22,38 @@ class ChartPage : public QWidget
 
 public:
     // The chart's series, in the order they are created (the chart's graph index).
-    enum Series { SeriesY, SeriesX1, SeriesX2, SeriesPK1, SeriesPK2, SeriesCount };
+    enum Series
+    {
+        SeriesY,
+        SeriesX1,
+        SeriesX2,
+        SeriesPK1,
+        SeriesPK2,
+        SeriesCount
+    };
 
     explicit ChartPage(QWidget* parent = nullptr);
 
-    QCustomPlot* chart() const;  // Chart1
+    QCustomPlot* chart() const; // Chart1
     QCPGraph* series(Series which) const;
 
     // Above the chart: the latest texts of Y, X1, X2 ("-----------" until a value comes).
-    QLabel* yField() const;   // red on black
-    QLabel* x1Field() const;  // lime on black
-    QLabel* x2Field() const;  // aqua on black
+    QLabel* yField() const;  // red on black
+    QLabel* x1Field() const; // lime on black
+    QLabel* x2Field() const; // aqua on black
 
-    QPushButton* recordButton() const;    // "Nagrywaj wykres"
-    QPushButton* pauseButton() const;     // "pauza"
-    QPushButton* stopButton() const;      // "stop"
-    QPushButton* clearButton() const;     // "wyczyść wykres"
-    QPushButton* showAllButton() const;   // "   pokaż całość"
-    QPushButton* linesButton() const;     // "    konfiguruj linie wyjsc..."
+    QPushButton* recordButton() const;  // "Nagrywaj wykres"
+    QPushButton* pauseButton() const;   // "pauza"
+    QPushButton* stopButton() const;    // "stop"
+    QPushButton* clearButton() const;   // "wyczyść wykres"
+    QPushButton* showAllButton() const; // "   pokaż całość"
+    QPushButton* linesButton() const;   // "    konfiguruj linie wyjsc..."
 
-    QGroupBox* pagingGroup() const;       // "Stronicowanie"
-    QCheckBox* pagingBox() const;         // "włącz stronicowanie"
-    QCheckBox* trackingBox() const;       // "śledzenie ostatniej strony"
-    QSpinBox* samplesPerPage() const;     // "próbki na strone", 10 … 32767
-    QLabel* rateLabel() const;            // beside "sample rate:"
+    QGroupBox* pagingGroup() const;   // "Stronicowanie"
+    QCheckBox* pagingBox() const;     // "włącz stronicowanie"
+    QCheckBox* trackingBox() const;   // "śledzenie ostatniej strony"
+    QSpinBox* samplesPerPage() const; // "próbki na strone", 10 … 32767
+    QLabel* rateLabel() const;        // beside "sample rate:"
     QPushButton* firstPageButton() const;
     QPushButton* lastPageButton() const;
 
@@ -56,9 +64,9 @@ public:
     // Shows page `page` of `count`; an arrow with no page in its direction is disabled.
     void setPageIndicator(int page, int count);
 
-    QPushButton* saveBmpButton() const;    // "    Zapisz jako bmp..."
-    QPushButton* saveExcelButton() const;  // "  Zapisz jako excel..."
-    QPushButton* saveJpgButton() const;    // "     Zapisz jako jpg..."
+    QPushButton* saveBmpButton() const;   // "    Zapisz jako bmp..."
+    QPushButton* saveExcelButton() const; // "  Zapisz jako excel..."
+    QPushButton* saveJpgButton() const;   // "     Zapisz jako jpg..."
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -98,4 +106,4 @@ private:
     QPushButton* m_saveJpg = nullptr;
 };
 
-}  // namespace kx
+} // namespace kx

@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kColumnWidth = 82;
 constexpr int kRowHeight = 20;
-constexpr int kTextInset = 5;  // text's offset from the cell's top-left corner
+constexpr int kTextInset = 5; // text's offset from the cell's top-left corner
 const QColor kSelected{0x00, 0x00, 0x80};
 
 // Paints each cell itself: fixed, coloured, selected or plain ground, black text (white on a
@@ -80,7 +80,7 @@ QGroupBox* makeGroup(const char* name, const QString& title, const QList<QWidget
     return group;
 }
 
-}  // namespace
+} // namespace
 
 RegisterPage::RegisterPage(QWidget* parent) : QWidget(parent)
 {
@@ -266,4 +266,4 @@ QPushButton* RegisterPage::saveButton() const
     return m_save;
 }
 
-}  // namespace kx
+} // namespace kx

@@ -28,21 +28,21 @@ public:
     RegisterTableModel* model() const;
     QTableView* grid() const;
 
-    QCheckBox* autoReadBox() const;  // "autoodczyt" (group "Odczyt")
-    QPushButton* readButton() const; // "Odczytaj pozycje"
-    QCheckBox* regYBox() const;      // "Y (pomiar)" (group "Kanał:")
-    QCheckBox* regX1Box() const;     // "kanał 1"
-    QCheckBox* regX2Box() const;     // "kanał 2"
-    QCheckBox* regPK1Box() const;    // "PK1"
-    QCheckBox* regPK2Box() const;    // "PK2"
-    QCheckBox* dateBox() const;      // "data" (group "Informacje")
-    QCheckBox* hourBox() const;      // "godzina"
-    QCheckBox* timeBox() const;      // "czas pomiaru"
-    QCheckBox* indexBox() const;     // "numer próbki"
-    QCheckBox* colourBox() const;    // "kolor"
-    QPushButton* clearButton() const;   // " Wyczyść" (group "Tabela")
-    QPushButton* saveAsButton() const;  // "Zapisz Jako..." (group "Plik:")
-    QPushButton* saveButton() const;    // "     Zapisz       ", disabled until a name is chosen
+    QCheckBox* autoReadBox() const;    // "autoodczyt" (group "Odczyt")
+    QPushButton* readButton() const;   // "Odczytaj pozycje"
+    QCheckBox* regYBox() const;        // "Y (pomiar)" (group "Kanał:")
+    QCheckBox* regX1Box() const;       // "kanał 1"
+    QCheckBox* regX2Box() const;       // "kanał 2"
+    QCheckBox* regPK1Box() const;      // "PK1"
+    QCheckBox* regPK2Box() const;      // "PK2"
+    QCheckBox* dateBox() const;        // "data" (group "Informacje")
+    QCheckBox* hourBox() const;        // "godzina"
+    QCheckBox* timeBox() const;        // "czas pomiaru"
+    QCheckBox* indexBox() const;       // "numer próbki"
+    QCheckBox* colourBox() const;      // "kolor"
+    QPushButton* clearButton() const;  // " Wyczyść" (group "Tabela")
+    QPushButton* saveAsButton() const; // "Zapisz Jako..." (group "Plik:")
+    QPushButton* saveButton() const;   // "     Zapisz       ", disabled until a name is chosen
 
 private:
     QGroupBox* buildGridGroup();
@@ -71,4 +71,4 @@ private:
     QPushButton* m_save = nullptr;
 };
 
-}  // namespace kx
+} // namespace kx

@@ -71,8 +71,7 @@ void RegisterTableModel::setColoured(bool coloured)
     if (coloured == m_coloured)
         return;
     m_coloured = coloured;
-    emit dataChanged(index(0, ColumnY), index(rowCount() - 1, ColumnPK2),
-                     {Qt::BackgroundRole});
+    emit dataChanged(index(0, ColumnY), index(rowCount() - 1, ColumnPK2), {Qt::BackgroundRole});
 }
 
 bool RegisterTableModel::coloured() const
@@ -128,13 +127,12 @@ QVariant RegisterTableModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QVariant RegisterTableModel::headerData(int section, Qt::Orientation orientation,
-                                        int role) const
+QVariant RegisterTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Vertical)
-        return section + 1;  // the grid row
+        return section + 1; // the grid row
     return cellText(0, section);
 }
 
@@ -148,4 +146,4 @@ Qt::ItemFlags RegisterTableModel::flags(const QModelIndex& index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-}  // namespace kx
+} // namespace kx

@@ -21,15 +21,16 @@ class RegisterTableModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column {
-        ColumnIndex,  // registration number, date, time of day
-        ColumnTime,   // "Czas [s]"
+    enum Column
+    {
+        ColumnIndex, // registration number, date, time of day
+        ColumnTime,  // "Czas [s]"
         ColumnY,
         ColumnX1,
         ColumnX2,
         ColumnPK1,
         ColumnPK2,
-        ColumnSpare1,  // never written
+        ColumnSpare1, // never written
         ColumnSpare2,
         ColumnCount
     };
@@ -72,8 +73,8 @@ public:
 
 private:
     std::array<QString, ColumnCount> m_header;
-    std::vector<Row> m_rows;  // registered rows; empty means the one empty grid row
+    std::vector<Row> m_rows; // registered rows; empty means the one empty grid row
     bool m_coloured = true;
 };
 
-}  // namespace kx
+} // namespace kx

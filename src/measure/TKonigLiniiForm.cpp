@@ -1,8 +1,8 @@
 #include "measure/TKonigLiniiForm.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -44,9 +44,9 @@ protected:
         p.setBrush(Qt::black);
         p.drawRect(frame);
 
-        constexpr double zero = 104;  // y of the value 0
-        constexpr double low = 72;    // y of F
-        constexpr double high = 26;   // y of F + H
+        constexpr double zero = 104; // y of the value 0
+        constexpr double low = 72;   // y of F
+        constexpr double high = 26;  // y of F + H
         constexpr double axisX = 12;
 
         // The time axis and the zero line.
@@ -101,7 +101,7 @@ QSpinBox* makeField(const QString& name, const QString& caption, int value)
     return field;
 }
 
-}  // namespace
+} // namespace
 
 TKonigLiniiForm::TKonigLiniiForm(QWidget* parent)
     : ToolWindow(parent, "Konfiguracja linii wyjsc na wykresie", QSize(460, 182))
@@ -183,4 +183,4 @@ QPushButton* TKonigLiniiForm::okButton() const
     return m_ok;
 }
 
-}  // namespace kx
+} // namespace kx

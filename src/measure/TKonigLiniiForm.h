@@ -28,9 +28,9 @@ public:
     void setLineSettings(const std::array<int32_t, 8>& values);
 
     // output 0 … 3 is PK1 … PK4; nullptr outside that range.
-    QSpinBox* heightField(int output) const;  // "wysokość H="
-    QSpinBox* offsetField(int output) const;  // "offset      F="
-    QPushButton* okButton() const;            // "OK"
+    QSpinBox* heightField(int output) const; // "wysokość H="
+    QSpinBox* offsetField(int output) const; // "offset      F="
+    QPushButton* okButton() const;           // "OK"
 
 private:
     std::array<QSpinBox*, kOutputs> m_height{};
@@ -38,4 +38,4 @@ private:
     QPushButton* m_ok = nullptr;
 };
 
-}  // namespace kx
+} // namespace kx

@@ -111,7 +111,7 @@ bool anyPixel(const QImage& image, const QRect& area, const std::function<bool(Q
     return false;
 }
 
-}  // namespace
+} // namespace
 
 class TestChartRegisterPages : public QObject
 {
@@ -205,12 +205,11 @@ private slots:
             QCOMPARE(widget->objectName(), QString::fromLatin1(name));
         }
         // The paging controls, "sample rate:" and the two page buttons form one group.
-        for (QWidget* w : {static_cast<QWidget*>(page.pagingBox()),
-                           static_cast<QWidget*>(page.trackingBox()),
-                           static_cast<QWidget*>(page.samplesPerPage()),
-                           static_cast<QWidget*>(page.rateLabel()),
-                           static_cast<QWidget*>(page.firstPageButton()),
-                           static_cast<QWidget*>(page.lastPageButton())})
+        for (QWidget* w :
+             {static_cast<QWidget*>(page.pagingBox()), static_cast<QWidget*>(page.trackingBox()),
+              static_cast<QWidget*>(page.samplesPerPage()), static_cast<QWidget*>(page.rateLabel()),
+              static_cast<QWidget*>(page.firstPageButton()),
+              static_cast<QWidget*>(page.lastPageButton())})
             QVERIFY2(page.pagingGroup()->isAncestorOf(w), qPrintable(w->objectName()));
         // The page indicator is drawn on the chart.
         QVERIFY(page.chart()->isAncestorOf(page.pageIndicator()));
@@ -220,13 +219,16 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("record") << "ButtonRecord" << "Nagrywaj wykres";
-        QTest::newRow("pause") << "ButtonChartPause" << "pauza";
-        QTest::newRow("stop") << "ButtonChartStop" << "stop";
+        QTest::newRow("record") << "ButtonRecord"
+                                << "Nagrywaj wykres";
+        QTest::newRow("pause") << "ButtonChartPause"
+                               << "pauza";
+        QTest::newRow("stop") << "ButtonChartStop"
+                              << "stop";
         QTest::newRow("clear") << "ButtonChartClear" << u("wyczyść wykres");
         QTest::newRow("show all") << "ButtonShowAll" << u("ustawia zoom wykresu na pełen ekran");
-        QTest::newRow("line window") << "ButtonLines"
-                                     << u("konfiguracja wysokości linii PK1 i PK2");
+        QTest::newRow("line window")
+            << "ButtonLines" << u("konfiguracja wysokości linii PK1 i PK2");
     }
 
     void chartButtonHints()
@@ -272,10 +274,10 @@ private slots:
                             << QCPGraph::lsLine;
         QTest::newRow("X2") << int(ChartPage::SeriesX2) << u("X2 (kanał 2)") << kAqua
                             << QCPGraph::lsLine;
-        QTest::newRow("PK1 stairs") << int(ChartPage::SeriesPK1) << "PK1" << kWhite
-                                    << QCPGraph::lsStepLeft;
-        QTest::newRow("PK2 stairs") << int(ChartPage::SeriesPK2) << "PK2" << kOrange
-                                    << QCPGraph::lsStepLeft;
+        QTest::newRow("PK1 stairs")
+            << int(ChartPage::SeriesPK1) << "PK1" << kWhite << QCPGraph::lsStepLeft;
+        QTest::newRow("PK2 stairs")
+            << int(ChartPage::SeriesPK2) << "PK2" << kOrange << QCPGraph::lsStepLeft;
     }
 
     void chartSeries()
@@ -390,7 +392,9 @@ private slots:
         page->setPageIndicator(12, 345);
         QCustomPlot* chart = page->chart();
         const QRect chartRect = chart->rect();
-        auto onChart = [chart](QWidget* w) { return QRect(w->mapTo(chart, QPoint(0, 0)), w->size()); };
+        auto onChart = [chart](QWidget* w) {
+            return QRect(w->mapTo(chart, QPoint(0, 0)), w->size());
+        };
         const QRect back = onChart(page->pageBackButton());
         const QRect text = onChart(page->pageIndicator());
         const QRect forward = onChart(page->pageForwardButton());
@@ -401,9 +405,9 @@ private slots:
         QVERIFY(forward.right() > chartRect.width() * 9 / 10);
         QVERIFY(back.right() < text.left());
         QVERIFY(text.right() < forward.left());
-        QVERIFY(page->pageIndicator()->contentsRect().width() >=
-                page->pageIndicator()->fontMetrics().horizontalAdvance(
-                    page->pageIndicator()->text()));
+        QVERIFY(
+            page->pageIndicator()->contentsRect().width() >=
+            page->pageIndicator()->fontMetrics().horizontalAdvance(page->pageIndicator()->text()));
     }
 
     // --- Register page ------------------------------------------------------------------
@@ -443,8 +447,8 @@ private slots:
             {"RegisterGrid", "QTableView", "", "Pomiar", false, true},
         };
         for (const auto& r : rows)
-            QTest::newRow(r.name) << r.name << r.className << u(r.text) << u(r.group)
-                                  << r.checked << r.enabled;
+            QTest::newRow(r.name) << r.name << r.className << u(r.text) << u(r.group) << r.checked
+                                  << r.enabled;
     }
 
     void registerControls()
@@ -592,17 +596,19 @@ private slots:
         QTest::addColumn<int>("column");
         QTest::addColumn<bool>("coloured");
         QTest::addColumn<bool>("selected");
-        QTest::addColumn<QColor>("ground");  // invalid: the grid's normal background
+        QTest::addColumn<QColor>("ground"); // invalid: the grid's normal background
         QTest::addColumn<QColor>("ink");
-        QTest::newRow("Y coloured") << 2 << true << false << kRed << kBlack;
-        QTest::newRow("X1 coloured") << 3 << true << false << kLime << kBlack;
-        QTest::newRow("X2 coloured") << 4 << true << false << kAqua << kBlack;
-        QTest::newRow("PK1 coloured") << 5 << true << false << kWhite << kBlack;
-        QTest::newRow("PK2 coloured") << 6 << true << false << kOrange << kBlack;
-        QTest::newRow("time never coloured") << 1 << true << false << QColor() << kBlack;
-        QTest::newRow("Y without colour") << 2 << false << false << QColor() << kBlack;
-        QTest::newRow("selected Y") << 2 << true << true << kNavy << kWhite;
-        QTest::newRow("selected time") << 1 << false << true << kNavy << kWhite;
+        QTest::addColumn<bool>("fixed"); // on the fixed-cell background instead
+        QTest::newRow("index column is fixed") << 0 << true << false << QColor() << kBlack << true;
+        QTest::newRow("Y coloured") << 2 << true << false << kRed << kBlack << false;
+        QTest::newRow("X1 coloured") << 3 << true << false << kLime << kBlack << false;
+        QTest::newRow("X2 coloured") << 4 << true << false << kAqua << kBlack << false;
+        QTest::newRow("PK1 coloured") << 5 << true << false << kWhite << kBlack << false;
+        QTest::newRow("PK2 coloured") << 6 << true << false << kOrange << kBlack << false;
+        QTest::newRow("time never coloured") << 1 << true << false << QColor() << kBlack << false;
+        QTest::newRow("Y without colour") << 2 << false << false << QColor() << kBlack << false;
+        QTest::newRow("selected Y") << 2 << true << true << kNavy << kWhite << false;
+        QTest::newRow("selected time") << 1 << false << true << kNavy << kWhite << false;
     }
 
     void cellPainting()
@@ -612,6 +618,7 @@ private slots:
         QFETCH(bool, selected);
         QFETCH(QColor, ground);
         QFETCH(QColor, ink);
+        QFETCH(bool, fixed);
         auto* page = new RegisterPage;
         Hosted host(page);
         QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
@@ -628,8 +635,11 @@ private slots:
         grid->setFocus();
         QApplication::processEvents();
 
-        if (!ground.isValid())
+        if (fixed)
+            ground = grid->palette().color(QPalette::Button);
+        else if (!ground.isValid())
             ground = grid->palette().color(QPalette::Base);
+        QVERIFY(ground != grid->palette().color(QPalette::Base) || !fixed);
         const QImage image = grid->viewport()->grab().toImage();
         const QRect cell = grid->visualRect(index).intersected(image.rect());
         QVERIFY(cell.width() > 20 && cell.height() >= 18);
@@ -643,7 +653,8 @@ private slots:
         const QRect text(cell.left() + 5, cell.top() + 5, 20, cell.height() - 6);
         QVERIFY(anyPixel(image, text, [&](QColor c) {
             return qAbs(c.red() - ink.red()) + qAbs(c.green() - ink.green()) +
-                       qAbs(c.blue() - ink.blue()) < 60;
+                       qAbs(c.blue() - ink.blue()) <
+                   60;
         }));
     }
 
@@ -664,7 +675,7 @@ private slots:
     void appendRowInsertsOnlyTheNewRow_data()
     {
         QTest::addColumn<int>("before");
-        QTest::addColumn<int>("insertedAt");  // -1: the empty row is filled, nothing inserted
+        QTest::addColumn<int>("insertedAt"); // -1: the empty row is filled, nothing inserted
         QTest::newRow("first registration fills the empty row") << 0 << -1;
         QTest::newRow("second registration") << 1 << 1;
         QTest::newRow("after a long run") << 5000 << 5000;
@@ -682,8 +693,8 @@ private slots:
         QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
         QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
 
-        const RegisterTableModel::Row cells{"7 ", "1,500", "12,3456", "-----------", "2,0000",
-                                            "1", "0", "", ""};
+        const RegisterTableModel::Row cells{"7 ", "1,500", "12,3456", "-----------", "2,0000", "1",
+                                            "0",  "",      ""};
         model.appendRow(cells);
 
         QCOMPARE(reset.count(), 0);
@@ -715,7 +726,7 @@ private slots:
     void clearLeavesOneEmptyRow_data()
     {
         QTest::addColumn<int>("registered");
-        QTest::addColumn<int>("removed");  // rows taken out of the view
+        QTest::addColumn<int>("removed"); // rows taken out of the view
         QTest::newRow("nothing registered") << 0 << 0;
         QTest::newRow("one row") << 1 << 0;
         QTest::newRow("three rows") << 3 << 2;

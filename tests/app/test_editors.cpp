@@ -9,6 +9,7 @@
 #include <QSpinBox>
 
 #include "../core/Fakes.h"
+#include "ConfigFile.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
@@ -83,6 +84,7 @@ class TestEditors : public QObject
 private slots:
     void initTestCase()
     {
+        writeDefaultConfig();
         QCOMPARE(QLocale::system().decimalPoint(), QString(","));
     }
 
@@ -388,6 +390,7 @@ private slots:
         RecordingDialogs dialogs;
         Program program;
         program.start();
+        program.mainWindow()->startupTimer().stop();
         TForm1* main = program.mainWindow();
         DeviceModel& model = main->model();
         LinkControl& link = main->link();

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 
 #include "../serial/PtyPair.h"
+#include "ConfigFile.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
@@ -80,6 +81,8 @@ class TestLink : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { writeDefaultConfig(); }
+
     void routing_data()
     {
         QTest::addColumn<QByteArray>("block");

@@ -12,6 +12,7 @@
 
 #include "../core/Fakes.h"
 #include "EventLoop.h"
+#include "ConfigFile.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
@@ -84,6 +85,8 @@ class TestMeasurementUi : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { writeDefaultConfig(); }
+
     void outputsOnlyFrameRepaintsTheActiveChannels()
     {
         Fixture f;
@@ -256,6 +259,7 @@ private slots:
     {
         Fixture f;
         f.program.start();
+        f.main->startupTimer().stop();
         QTest::mouseClick(f.ind->startButton(), Qt::LeftButton);
         QCOMPARE(f.dialogs.texts(), QStringList{QString::fromUtf8("Nie odnaleziono urządznia!")});
         QVERIFY(f.main->findChild<TAsystentForm*>()->isVisible());
@@ -284,6 +288,7 @@ private slots:
     {
         Fixture f;
         f.program.start();
+        f.main->startupTimer().stop();
         QVERIFY(!f.ind->periodDisplay()->isVisible());
         f.ind->continuousSampling()->setChecked(true);
         QVERIFY(f.ind->periodDisplay()->isVisible());
@@ -304,6 +309,7 @@ private slots:
         RecordingDialogs dialogs;
         Program program;
         program.start();
+        program.mainWindow()->startupTimer().stop();
         TForm1* main = program.mainWindow();
         DeviceModel& model = main->model();
         IndicatorPage* ind = main->indicatorPage();

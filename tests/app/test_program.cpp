@@ -22,6 +22,9 @@ class TestProgram : public QObject
 {
     Q_OBJECT
 
+    // No test here may block on a real message box.
+    RecordingDialogs m_dialogs;
+
     QAction* action(TForm1* w, const char* name)
     {
         auto* a = w->findChild<QAction*>(name);
@@ -177,7 +180,8 @@ private slots:
     void startUpExceptionIsShownAndExitsWithZero()
     {
         QFETCH(bool, withText);
-        RecordingDialogs dialogs;
+        m_dialogs.messages.clear();
+        RecordingDialogs& dialogs = m_dialogs;
         const int code = runGuarded([withText]() -> int {
             if (withText)
                 throw std::runtime_error("brak pamięci");

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "ConfigFile.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
@@ -33,6 +34,7 @@ struct Fixture
     explicit Fixture(const QStringList& simArgs = {}) : sim(simArgs)
     {
         program.start();
+        program.mainWindow()->startupTimer().stop();
         main->monitor()->show();
         wizard->show();
         wizard->portBox()->setCurrentText(sim.port);
@@ -81,6 +83,8 @@ class TestWizard : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { writeDefaultConfig(); }
+
     void connectsAndReadsEverything()
     {
         Fixture f;

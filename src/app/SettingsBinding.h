@@ -1,0 +1,23 @@
+#pragma once
+// config.ini on the controls: applied at start-up, collected at the close. The file itself
+// (its lines and the positional reader) is SettingsFile.
+
+#include <QString>
+
+#include "app/SettingsFile.h"
+
+namespace kx {
+
+class TForm1;
+
+// Reads dir/config.ini; false (and s untouched) when the file does not exist or cannot be read.
+bool loadSettingsFile(const QString& dir, Settings& s);
+// Writes dir/config.ini whole or not at all; false when it could not be written.
+bool saveSettingsFile(const QString& dir, const Settings& s);
+
+// Every setting onto its control or field; a check box's change runs its reaction.
+void applySettings(const Settings& s, TForm1& main);
+// The settings as the controls and fields hold them now.
+Settings collectSettings(TForm1& main);
+
+}  // namespace kx
