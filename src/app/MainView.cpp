@@ -66,7 +66,13 @@ void MainView::selectVoltageRange(int byte)
 
 void MainView::setGaugeMaximum(Gauge g, int maximum)
 {
-    gauge(g)->setMaxValue(maximum);
+    CGauge* bar = gauge(g);
+    // The left half-bar is drawn from its far end: full means empty. Until a value has
+    // moved it, keep it empty across a new range instead of showing a false deflection.
+    const bool leftAtRest = g == Gauge::LeftHalf && bar->progress() == bar->maxValue();
+    bar->setMaxValue(maximum);
+    if (leftAtRest)
+        bar->setProgress(maximum);
 }
 
 void MainView::placeField1Captions(FieldCaptions c)

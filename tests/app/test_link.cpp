@@ -338,6 +338,7 @@ private slots:
         QCOMPARE(indicators->x1Bar()->maxValue(), 120);
         QCOMPARE(indicators->rightHalfBar()->maxValue(), 12000);
         QCOMPARE(indicators->leftHalfBar()->maxValue(), 10000);
+        QCOMPARE(indicators->leftHalfBar()->progress(), 10000);  // still empty: no value yet
         QCOMPARE(indicators->x2Bar()->maxValue(), 100);  // untouched until a D2 reply
         QCOMPARE(device->findChild<QLabel*>("Label41")->x(), 28);
         QCOMPARE(device->findChild<QLabel*>("Label42")->x(), 148);
