@@ -20,7 +20,7 @@ struct NullLog : kx::TrafficLog
     std::size_t total = 0;
 };
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         std::memcpy(block.get(), data + pos, length);
         pos += length;
         if (block[0] == 0xEE)
-            walker.reset();  // stands for a port close
+            walker.reset(); // stands for a port close
         walker.walk({block.get(), length}, [&](kx::FrameKind kind, std::span<const uint8_t> f) {
             if (kind == kx::FrameKind::Reply) {
                 if (f.size() != kx::kFrameSize)
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
                 (void)kx::replyReal(frame);
             } else if (kind == kx::FrameKind::Measurement) {
                 if (!kx::decodeMeasurement(f))
-                    std::abort();  // the walk hands over whole frames only
+                    std::abort(); // the walk hands over whole frames only
             } else {
                 std::abort();
             }

@@ -55,7 +55,7 @@ struct CountingSink : kx::ByteSink
     }
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -106,7 +106,7 @@ int main(int argc, char** argv)
         main->measurement().StartClick();
         run(ms);
         main->measurement().StopClick();
-        run(300);  // late answers still count
+        run(300); // late answers still count
         if (cpu)
             *cpu = cpuSeconds() - cpuBefore;
     };

@@ -18,15 +18,19 @@ QWidget* dialogParent()
 QMessageBox::Icon toQt(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Warning: return QMessageBox::Warning;
-    case MessageIcon::Error: return QMessageBox::Critical;
-    case MessageIcon::None: break;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
-}  // namespace
+} // namespace
 
 Dialogs& dialogs()
 {
@@ -67,4 +71,4 @@ QString QtDialogs::saveFileName(const QString& title, const QString& filter,
     return QFileDialog::getSaveFileName(dialogParent(), title, QString(), filter, selectedFilter);
 }
 
-}  // namespace kx
+} // namespace kx

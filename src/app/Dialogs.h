@@ -49,4 +49,4 @@ public:
                          QString* selectedFilter) override;
 };
 
-}  // namespace kx
+} // namespace kx

@@ -21,26 +21,32 @@ bool isGeometry(Param p)
     case Param::a1:
     case Param::a2:
     case Param::b1:
-    case Param::b2: return true;
-    default: return false;
+    case Param::b2:
+        return true;
+    default:
+        return false;
     }
 }
 
-}  // namespace
+} // namespace
 
 MainView::MainView(DevicePage* device, IndicatorPage* indicators)
     : m_device(device), m_indicators(indicators)
-{
-}
+{}
 
 CGauge* MainView::gauge(Gauge g) const
 {
     switch (g) {
-    case Gauge::Y: return m_indicators->yBar();
-    case Gauge::X1: return m_indicators->x1Bar();
-    case Gauge::X2: return m_indicators->x2Bar();
-    case Gauge::RightHalf: return m_indicators->rightHalfBar();
-    case Gauge::LeftHalf: return m_indicators->leftHalfBar();
+    case Gauge::Y:
+        return m_indicators->yBar();
+    case Gauge::X1:
+        return m_indicators->x1Bar();
+    case Gauge::X2:
+        return m_indicators->x2Bar();
+    case Gauge::RightHalf:
+        return m_indicators->rightHalfBar();
+    case Gauge::LeftHalf:
+        return m_indicators->leftHalfBar();
     }
     return nullptr;
 }
@@ -96,4 +102,4 @@ void MainView::newValues()
         m_newValues();
 }
 
-}  // namespace kx
+} // namespace kx

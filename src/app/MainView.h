@@ -36,4 +36,4 @@ private:
     std::function<void()> m_newValues;
 };
 
-}  // namespace kx
+} // namespace kx

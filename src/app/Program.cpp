@@ -54,4 +54,4 @@ int runGuarded(const std::function<int()>& start)
     return 0;
 }
 
-}  // namespace kx
+} // namespace kx

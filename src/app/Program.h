@@ -1,7 +1,6 @@
 #pragma once
 // The program's windows, created once in a fixed order and kept for the whole run.
 
-
 #include <functional>
 
 namespace kx {
@@ -38,4 +37,4 @@ int runProgram();
 // one that carries none) and the result is 0.
 int runGuarded(const std::function<int()>& start);
 
-}  // namespace kx
+} // namespace kx

@@ -53,7 +53,7 @@ std::vector<CheckBinding> checkBoxes(TForm1& main)
     };
 }
 
-}  // namespace
+} // namespace
 
 bool loadSettingsFile(const QString& dir, Settings& s)
 {
@@ -61,7 +61,8 @@ bool loadSettingsFile(const QString& dir, Settings& s)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray content = file.readAll();
-    s = readSettings(std::string_view(content.constData(), static_cast<std::size_t>(content.size())), s);
+    s = readSettings(
+        std::string_view(content.constData(), static_cast<std::size_t>(content.size())), s);
     return true;
 }
 
@@ -99,4 +100,4 @@ Settings collectSettings(TForm1& main)
     return s;
 }
 
-}  // namespace kx
+} // namespace kx

@@ -20,4 +20,4 @@ void applySettings(const Settings& s, TForm1& main);
 // The settings as the controls and fields hold them now.
 Settings collectSettings(TForm1& main);
 
-}  // namespace kx
+} // namespace kx

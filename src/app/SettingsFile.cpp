@@ -14,7 +14,8 @@ struct LineSetting
     int index;
 };
 
-using Target = std::variant<bool Settings::*, int32_t Settings::*, std::string Settings::*, LineSetting>;
+using Target =
+    std::variant<bool Settings::*, int32_t Settings::*, std::string Settings::*, LineSetting>;
 
 struct Line
 {
@@ -103,7 +104,7 @@ int32_t samplesPerPage(int32_t value)
     return std::clamp<int32_t>(asShort, Settings::kMinSamplesPerPage, Settings::kMaxSamplesPerPage);
 }
 
-}  // namespace
+} // namespace
 
 const std::array<const char*, kSettingsLines>& settingsKeys()
 {
@@ -137,7 +138,8 @@ Settings readSettings(std::string_view content, const Settings& start)
             s.*(*check) = *number != 0;
         } else if (auto* integer = std::get_if<int32_t Settings::*>(&line.target)) {
             if (*integer == &Settings::Sample_rate)
-                s.Sample_rate = std::clamp(*number, Settings::kMinSampleRate, Settings::kMaxSampleRate);
+                s.Sample_rate =
+                    std::clamp(*number, Settings::kMinSampleRate, Settings::kMaxSampleRate);
             else if (*integer == &Settings::Sample_per_page)
                 s.Sample_per_page = samplesPerPage(*number);
             else
@@ -173,4 +175,4 @@ std::string writeSettings(const Settings& s)
     return out;
 }
 
-}  // namespace kx
+} // namespace kx

@@ -18,11 +18,11 @@ struct Settings
     static constexpr std::size_t kMaxWordLength = 291;
 
     // Values without a file.
-    bool Cz_0 = false;  // "Aktywny" of Y
-    bool Cz_1 = false;  // "Aktywny" of X1
-    bool Cz_2 = false;  // "Aktywny" of X2
+    bool Cz_0 = false; // "Aktywny" of Y
+    bool Cz_1 = false; // "Aktywny" of X1
+    bool Cz_2 = false; // "Aktywny" of X2
     bool Real_Time_Sample = false;
-    int32_t Sample_rate = 0;  // the spin box shows 0 until a file sets it
+    int32_t Sample_rate = 0; // the spin box shows 0 until a file sets it
     bool Paging = false;
     bool Paging_tracking = false;
     int32_t Sample_per_page = 10;
@@ -34,7 +34,7 @@ struct Settings
     bool Rejestracja_PK2 = false;
     bool Rejestracja_data = false;
     bool Rejestracja_godz = false;
-    bool Rejestracja_czas = true;  // stored twice: lines 17 and 18, the second wins
+    bool Rejestracja_czas = true; // stored twice: lines 17 and 18, the second wins
     bool Rejestracja_index = true;
     bool Rejestracja_kolor = true;
     std::string PortName = "COM1";
@@ -59,4 +59,4 @@ Settings readSettings(std::string_view content, const Settings& start = {});
 // The 29 lines, "key= value" and CR LF each.
 std::string writeSettings(const Settings& s);
 
-}  // namespace kx
+} // namespace kx

@@ -3,28 +3,30 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDir>
-#include <iostream>
-#include <QLabel>
-#include <QLocale>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLayout>
+#include <QLocale>
 #include <QMenuBar>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <iostream>
 
+#include "app/Dialogs.h"
+#include "app/LocaleSeparator.h"
 #include "app/MainView.h"
+#include "app/SettingsBinding.h"
 #include "app/TO_programieForm.h"
+#include "app/ToolWindow.h"
 #include "device/DeviceEditors.h"
 #include "device/DevicePage.h"
 #include "device/DeviceSync.h"
-#include "app/Dialogs.h"
-#include "app/SettingsBinding.h"
 #include "measure/ChartPage.h"
 #include "measure/IndicatorPage.h"
+#include "measure/MeasurementControl.h"
 #include "measure/RegisterPage.h"
 #include "measure/TKonigLiniiForm.h"
-#include "measure/MeasurementControl.h"
 #include "protocol/ReplyDispatch.h"
 #include "protocol/TCOM_DBG_Form.h"
 #include "wizard/TAsystentForm.h"
@@ -39,7 +41,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_link->setFrameConsumer(this);
     buildPages();
     m_view = std::make_unique<MainView>(m_devicePage, m_indicatorPage);
-    m_dispatcher = std::make_unique<ReplyDispatcher>(m_model, *m_view, nullptr, decimalSeparator());
+    m_dispatcher =
+        std::make_unique<ReplyDispatcher>(m_model, *m_view, nullptr, localeDecimalSeparator());
     m_editors = new DeviceEditors(m_model, m_devicePage, m_link->requests(), this);
     m_sync = new DeviceSync(m_model, m_devicePage, this);
     m_sync->setRequests(m_link->requests());
@@ -56,7 +59,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
         if (active.x2)
             m_chartPage->x2Field()->setText(QString::fromStdString(x2));
     });
-    m_measure->setRateDisplays([this](const QString& rate) { m_chartPage->rateLabel()->setText(rate); });
+    m_measure->setRateDisplays(
+        [this](const QString& rate) { m_chartPage->rateLabel()->setText(rate); });
     buildMenu();
 
     m_startDirectory = QDir::currentPath();
@@ -126,12 +130,6 @@ void TForm1::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
-char TForm1::decimalSeparator() const
-{
-    const QString point = QLocale::system().decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 128 ? char(point[0].unicode()) : '.';
-}
-
 void TForm1::replyReceived(const Frame8& reply)
 {
     m_dispatcher->dispatch(reply);
@@ -142,8 +140,7 @@ void TForm1::measurementFrameReceived(std::span<const uint8_t> frame)
     m_measure->measurementFrameReceived(frame);
 }
 
-QAction* TForm1::addAction(QMenu* menu, const char* objectName, const QString& text,
-                           bool visible)
+QAction* TForm1::addAction(QMenu* menu, const char* objectName, const QString& text, bool visible)
 {
     QAction* action = menu->addAction(text);
     action->setObjectName(objectName);
@@ -228,11 +225,7 @@ void TForm1::showEvent(QShowEvent* event)
     if (m_centred)
         return;
     m_centred = true;
-    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    ToolWindow::centreOnScreen(this);
 }
 
 void TForm1::zakocz1Click()
@@ -264,4 +257,4 @@ void TForm1::orpogramie1Click()
     }
 }
 
-}  // namespace kx
+} // namespace kx

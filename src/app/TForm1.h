@@ -100,8 +100,6 @@ private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text,
                        bool visible = true);
 
-    char decimalSeparator() const;
-
     DeviceModel m_model;
     QTabWidget* m_pages = nullptr;
     IndicatorPage* m_indicatorPage = nullptr;
@@ -122,4 +120,4 @@ private:
     bool m_centred = false;
 };
 
-}  // namespace kx
+} // namespace kx

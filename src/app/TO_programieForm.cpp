@@ -28,4 +28,4 @@ TO_programieForm::TO_programieForm(QWidget* parent)
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
 }
 
-}  // namespace kx
+} // namespace kx

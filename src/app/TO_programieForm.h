@@ -12,4 +12,4 @@ public:
     explicit TO_programieForm(QWidget* parent = nullptr);
 };
 
-}  // namespace kx
+} // namespace kx

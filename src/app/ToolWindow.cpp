@@ -18,11 +18,16 @@ void ToolWindow::showEvent(QShowEvent* event)
     if (m_centred)
         return;
     m_centred = true;
-    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
+    centreOnScreen(this);
+}
+
+void ToolWindow::centreOnScreen(QWidget* window)
+{
+    if (QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = window->frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        window->move(frame.topLeft());
     }
 }
 
-}  // namespace kx
+} // namespace kx

@@ -13,6 +13,9 @@ class ToolWindow : public QWidget
 public:
     ToolWindow(QWidget* parent, const QString& caption, QSize clientSize);
 
+    // Moves a window, frame included, to the centre of its screen.
+    static void centreOnScreen(QWidget* window);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -20,4 +23,4 @@ private:
     bool m_centred = false;
 };
 
-}  // namespace kx
+} // namespace kx

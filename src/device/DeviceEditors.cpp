@@ -5,12 +5,12 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
+#include "app/LocaleSeparator.h"
 #include "device/DeviceModel.h"
 #include "device/DevicePage.h"
 #include "device/RoundTo3.h"
@@ -22,15 +22,14 @@ namespace kx {
 
 namespace {
 
-constexpr Param kNumberBoxes[] = {Param::PK1, Param::PK2, Param::COEF, Param::OFFSET,
-                                  Param::filter, Param::LED, Param::decp, Param::D0,
-                                  Param::D1, Param::D2, Param::a1, Param::a2,
-                                  Param::b1, Param::b2};
+constexpr Param kNumberBoxes[] = {
+    Param::PK1, Param::PK2, Param::COEF, Param::OFFSET, Param::filter, Param::LED, Param::decp,
+    Param::D0,  Param::D1,  Param::D2,   Param::a1,     Param::a2,     Param::b1,  Param::b2};
 
 bool isGeometry(Param p)
 {
-    return p == Param::D0 || p == Param::D1 || p == Param::D2 || p == Param::a1 ||
-           p == Param::a2 || p == Param::b1 || p == Param::b2;
+    return p == Param::D0 || p == Param::D1 || p == Param::D2 || p == Param::a1 || p == Param::a2 ||
+           p == Param::b1 || p == Param::b2;
 }
 
 bool isWholeNumberBox(Param p)
@@ -39,18 +38,12 @@ bool isWholeNumberBox(Param p)
            p == Param::decp;
 }
 
-char localeSeparator()
-{
-    const QString point = QLocale::system().decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 128 ? char(point[0].unicode()) : '.';
-}
-
-}  // namespace
+} // namespace
 
 DeviceEditors::DeviceEditors(DeviceModel& model, DevicePage* page, RequestChannel requests,
                              QObject* parent)
     : QObject(parent), m_model(model), m_page(page), m_requests(requests),
-      m_separator(localeSeparator())
+      m_separator(localeDecimalSeparator())
 {
     for (Param p : kNumberBoxes)
         page->editFor(p)->installEventFilter(this);
@@ -205,4 +198,4 @@ void DeviceEditors::BitBtn3Click()
     SendWriteCmd(m_requests, Cmd::RestoreDefaults, {0, 0, 0, 0});
 }
 
-}  // namespace kx
+} // namespace kx

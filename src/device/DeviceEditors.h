@@ -36,8 +36,8 @@ public:
     bool numberBoxKey(Param p, int key);
 
 public slots:
-    void UpDown1Click();  // the LED arrows
-    void UpDown4Click();  // the decp arrows
+    void UpDown1Click(); // the LED arrows
+    void UpDown4Click(); // the decp arrows
     void ComboBox1Click(int index);
     void CheckBox15Click(bool checked);
     // The voltage-range buttons: run whenever the selection changes, by a click or by the
@@ -47,7 +47,7 @@ public slots:
     // The min/max captions follow the device-reported widths, never the typed text.
     void Edit12Change();
     void Edit13Change();
-    void BitBtn3Click();  // "Przywróć ustawienia domyślne"
+    void BitBtn3Click(); // "Przywróć ustawienia domyślne"
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,4 +63,4 @@ private:
     char m_separator;
 };
 
-}  // namespace kx
+} // namespace kx

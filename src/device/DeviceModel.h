@@ -55,8 +55,8 @@ inline const char* const kUnrecognisedTypeName = "<nierozpoznane>";
 
 struct DeviceModel
 {
-    ParamSet Set;   // desired by the operator
-    ParamSet Stan;  // reported by the device
+    ParamSet Set;  // desired by the operator
+    ParamSet Stan; // reported by the device
     std::array<uint8_t, kParamCount> ReceivedFlags{};
 
     int32_t TypeCode = 0;
@@ -80,4 +80,4 @@ struct DeviceModel
     uint8_t received(Param p) const { return ReceivedFlags[index(p)]; }
 };
 
-}  // namespace kx
+} // namespace kx

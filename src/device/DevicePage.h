@@ -9,7 +9,7 @@
 
 #include <array>
 
-#include "device/Param.h"  // Param, Channel
+#include "device/Param.h" // Param, Channel
 
 class QCheckBox;
 class QComboBox;
@@ -41,19 +41,19 @@ public:
     // The read-only result boxes "Y =" Edit21, "X1=" Edit19, "X2=" Edit20.
     QLineEdit* resultBox(Channel c) const;
 
-    QComboBox* modeCombo() const;      // ComboBox1
-    QCheckBox* beepBox() const;        // CheckBox15
-    QRadioButton* range10V() const;    // RadioButton1
-    QRadioButton* range5V() const;     // RadioButton2
-    QSpinBox* ledArrows() const;       // UpDown1, 0 … 9
-    QSpinBox* decpArrows() const;      // UpDown4, 0 … 6
-    QPushButton* restoreDefaultsButton() const;  // BitBtn3
-    QPushButton* connectionButton() const;       // BitBtn13
+    QComboBox* modeCombo() const;               // ComboBox1
+    QCheckBox* beepBox() const;                 // CheckBox15
+    QRadioButton* range10V() const;             // RadioButton1
+    QRadioButton* range5V() const;              // RadioButton2
+    QSpinBox* ledArrows() const;                // UpDown1, 0 … 9
+    QSpinBox* decpArrows() const;               // UpDown4, 0 … 6
+    QPushButton* restoreDefaultsButton() const; // BitBtn3
+    QPushButton* connectionButton() const;      // BitBtn13
 
-    QLabel* typeLabel() const;     // Label63, beside "Typ urządzenia:"
-    QLabel* versionLabel() const;  // Label64, beside "Wersja urządzenia:"
-    QLabel* statusLabel() const;   // Label66, beside "Status:"
-    QLabel* sensorCountLabel() const;  // beside "Ilość czujników:"; stays "(brak)"
+    QLabel* typeLabel() const;        // Label63, beside "Typ urządzenia:"
+    QLabel* versionLabel() const;     // Label64, beside "Wersja urządzenia:"
+    QLabel* statusLabel() const;      // Label66, beside "Status:"
+    QLabel* sensorCountLabel() const; // beside "Ilość czujników:"; stays "(brak)"
 
     // The "min" and "max" captions over the measuring fields: field 1's "min" is Label41 and
     // its "max" Label42, field 2's "max" is Label55 and its "min" Label56. The numbers are
@@ -80,7 +80,7 @@ private:
     QLineEdit* makeEdit(Param p, const char* name, const QString& text);
 
     std::array<QLineEdit*, kParamCount> m_edits{};
-    std::array<QLineEdit*, 3> m_results{};  // by Channel
+    std::array<QLineEdit*, 3> m_results{}; // by Channel
     QComboBox* m_mode = nullptr;
     QCheckBox* m_beep = nullptr;
     QRadioButton* m_range10V = nullptr;
@@ -100,4 +100,4 @@ private:
     QList<QWidget*> m_lockable;
 };
 
-}  // namespace kx
+} // namespace kx

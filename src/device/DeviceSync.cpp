@@ -4,8 +4,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 
+#include "app/LocaleSeparator.h"
 #include "device/DeviceModel.h"
 #include "device/DevicePage.h"
 #include "device/NumberFormat.h"
@@ -16,18 +16,8 @@
 
 namespace kx {
 
-namespace {
-
-char localeSeparator()
-{
-    const QString point = QLocale::system().decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 128 ? char(point[0].unicode()) : '.';
-}
-
-}  // namespace
-
 DeviceSync::DeviceSync(DeviceModel& model, DevicePage* page, QObject* parent)
-    : QObject(parent), m_model(model), m_page(page), m_separator(localeSeparator())
+    : QObject(parent), m_model(model), m_page(page), m_separator(localeDecimalSeparator())
 {
     m_timer.setObjectName("Timer2");
     m_timer.setInterval(kIntervalMs);
@@ -58,15 +48,15 @@ void DeviceSync::Timer2Timer()
 void DeviceSync::RefreshFromStan()
 {
     const ParamSet& stan = m_model.Stan;
-    m_page->typeLabel()->setText(m_model.TypeName.empty() ? QString("(brak)")
-                                                          : QString::fromStdString(m_model.TypeName));
+    m_page->typeLabel()->setText(
+        m_model.TypeName.empty() ? QString("(brak)") : QString::fromStdString(m_model.TypeName));
     if (m_model.SoftwareVersion != 0 && m_model.HardwareVersion != 0) {
-        const auto [hardware, software] =
-            m_versionTexts ? m_versionTexts()
-                           : std::pair{versionText(m_model.HardwareVersion),
-                                       versionText(m_model.SoftwareVersion)};
-        m_page->versionLabel()->setText(QString::fromStdString("Hardware: " + hardware +
-                                                               " , Software: " + software));
+        const auto [hardware, software] = m_versionTexts
+                                              ? m_versionTexts()
+                                              : std::pair{versionText(m_model.HardwareVersion),
+                                                          versionText(m_model.SoftwareVersion)};
+        m_page->versionLabel()->setText(
+            QString::fromStdString("Hardware: " + hardware + " , Software: " + software));
     } else {
         m_page->versionLabel()->setText("(brak)");
     }
@@ -86,4 +76,4 @@ void DeviceSync::RefreshFromStan()
     m_page->modeCombo()->setPalette(white);
 }
 
-}  // namespace kx
+} // namespace kx

@@ -52,4 +52,4 @@ private:
     char m_separator;
 };
 
-}  // namespace kx
+} // namespace kx

@@ -18,7 +18,7 @@ std::string notFinite(double value)
     return value < 0 ? "-INF" : "INF";
 }
 
-}  // namespace
+} // namespace
 
 std::string formatGeneral(double value, char sep)
 {
@@ -83,4 +83,4 @@ std::string formatFixed(double value, int precision, int width)
     return out;
 }
 
-}  // namespace kx
+} // namespace kx

@@ -17,4 +17,4 @@ std::string CommaDecimal(std::string text);
 // printf("%W.Pf") with a decimal point whatever the locale.
 std::string formatFixed(double value, int precision, int width = 0);
 
-}  // namespace kx
+} // namespace kx

@@ -40,4 +40,4 @@ constexpr std::size_t index(Param p)
     return static_cast<std::size_t>(p);
 }
 
-}  // namespace kx
+} // namespace kx

@@ -17,4 +17,4 @@ double RoundTo3(double x)
     return n * 0.001;
 }
 
-}  // namespace kx
+} // namespace kx

@@ -6,4 +6,4 @@ namespace kx {
 // x / 0.001; an exact half goes to the even n. Not-finite values come back unchanged.
 double RoundTo3(double x);
 
-}  // namespace kx
+} // namespace kx

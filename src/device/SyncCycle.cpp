@@ -9,9 +9,9 @@ namespace kx {
 const std::vector<Param>& syncOrder()
 {
     static const std::vector<Param> order{
-        Param::LED,  Param::PK1, Param::PK2, Param::decp, Param::Beep,   Param::mode,
-        Param::COEF, Param::OFFSET, Param::D0, Param::D1, Param::D2,     Param::a1,
-        Param::b1,   Param::a2,  Param::b2,  Param::filter, Param::VoltageRange,
+        Param::LED,  Param::PK1,    Param::PK2, Param::decp,   Param::Beep,         Param::mode,
+        Param::COEF, Param::OFFSET, Param::D0,  Param::D1,     Param::D2,           Param::a1,
+        Param::b1,   Param::a2,     Param::b2,  Param::filter, Param::VoltageRange,
     };
     return order;
 }
@@ -29,7 +29,8 @@ std::optional<SyncWrite> nextWrite(const ParamSet& set, const ParamSet& stan)
     for (Param p : syncOrder()) {
         if (inStep(set, stan, p))
             continue;
-        const Data4 data = ParamSet::isReal(p) ? encodeReal(set.real(p)) : encodeByte(set.integer(p));
+        const Data4 data =
+            ParamSet::isReal(p) ? encodeReal(set.real(p)) : encodeByte(set.integer(p));
         return SyncWrite{p, commandOf(p), data};
     }
     return std::nullopt;
@@ -84,4 +85,4 @@ std::optional<std::string> statusText(bool detected, bool go)
     return std::nullopt;
 }
 
-}  // namespace kx
+} // namespace kx

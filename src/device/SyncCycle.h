@@ -35,4 +35,4 @@ std::vector<std::string> stateDump(const DeviceModel& model, char decimalSeparat
 // "gotowy do pracy", "praca", "nie wykryto", or nothing (GO without Detected leaves the text).
 std::optional<std::string> statusText(bool detected, bool go);
 
-}  // namespace kx
+} // namespace kx

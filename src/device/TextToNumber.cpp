@@ -17,7 +17,7 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-}  // namespace
+} // namespace
 
 std::optional<double> parseDecimal(std::string_view text, char sep)
 {
@@ -69,7 +69,7 @@ std::optional<double> parseDecimal(std::string_view text, char sep)
     double value = 0;
     const auto res = std::from_chars(plain.data(), plain.data() + plain.size(), value);
     if (res.ec != std::errc() || res.ptr != plain.data() + plain.size())
-        return std::nullopt;  // out of range of a double
+        return std::nullopt; // out of range of a double
     return value;
 }
 
@@ -86,7 +86,8 @@ std::optional<int32_t> parseWholeNumber(std::string_view text)
     if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
@@ -110,4 +111,4 @@ std::optional<int32_t> parseWholeNumber(std::string_view text)
                     : static_cast<int32_t>(magnitude);
 }
 
-}  // namespace kx
+} // namespace kx

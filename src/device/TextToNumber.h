@@ -17,4 +17,4 @@ std::optional<double> parseDecimal(std::string_view text, char decimalSeparator)
 // signed 32-bit pattern). Empty text and values outside 32 bits are not whole numbers.
 std::optional<int32_t> parseWholeNumber(std::string_view text);
 
-}  // namespace kx
+} // namespace kx

@@ -15,9 +15,9 @@ class CGauge : public QWidget
 public:
     explicit CGauge(QWidget* parent = nullptr);
 
-    void setMaxValue(int maximum);  // below 0 counts as 0; the position is clamped again
+    void setMaxValue(int maximum); // below 0 counts as 0; the position is clamped again
     int maxValue() const { return m_max; }
-    void setProgress(int value);    // clamped into 0 … maximum
+    void setProgress(int value); // clamped into 0 … maximum
     int progress() const { return m_progress; }
     void setForeColor(const QColor& c);
     QColor foreColor() const { return m_fore; }
@@ -37,4 +37,4 @@ private:
     QColor m_back = Qt::black;
 };
 
-}  // namespace kx
+} // namespace kx

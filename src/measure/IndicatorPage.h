@@ -23,20 +23,20 @@ class IndicatorPage : public QWidget
 public:
     explicit IndicatorPage(QWidget* parent = nullptr);
 
-    QLabel* yField() const;   // red on black, 48 px bold, "-------------"
-    QLabel* x1Field() const;  // lime on black
-    QLabel* x2Field() const;  // aqua on black
+    QLabel* yField() const;       // red on black, 48 px bold, "-------------"
+    QLabel* x1Field() const;      // lime on black
+    QLabel* x2Field() const;      // aqua on black
     CGauge* yBar() const;         // CGauge1
     CGauge* x1Bar() const;        // CGauge2
     CGauge* x2Bar() const;        // CGauge3
     CGauge* rightHalfBar() const; // CGauge4
     CGauge* leftHalfBar() const;  // CGauge5: red background, black foreground
 
-    QCheckBox* yActive() const;   // "Aktywny" of "Y (wartość mierzona)"
-    QCheckBox* x1Active() const;  // "Aktywny" of "X1 (kanał 1)"
-    QCheckBox* x2Active() const;  // "Aktywny" of "X2 (kanał 2)"
+    QCheckBox* yActive() const;  // "Aktywny" of "Y (wartość mierzona)"
+    QCheckBox* x1Active() const; // "Aktywny" of "X1 (kanał 1)"
+    QCheckBox* x2Active() const; // "Aktywny" of "X2 (kanał 2)"
 
-    QLabel* pk1Indicator() const;  // "PK1" of "Stan wyjść": lime on, maroon off
+    QLabel* pk1Indicator() const; // "PK1" of "Stan wyjść": lime on, maroon off
     QLabel* pk2Indicator() const;
     void setOutputIndicator(QLabel* indicator, bool on);
 
@@ -44,18 +44,18 @@ public:
     QPushButton* stopButton() const;
     QPushButton* pauseButton() const;
 
-    QSpinBox* samplingPeriod() const;     // "próbkowanie co:" [ms], 10 … 10000000 step 10
-    QCheckBox* continuousSampling() const;  // "Próbkowanie ciągłe:"
-    QLabel* periodDisplay() const;        // Label67, with its "[ms]" unit
-    QLabel* periodUnit() const;           // the "[ms]" beside Label67
+    QSpinBox* samplingPeriod() const;      // "próbkowanie co:" [ms], 10 … 10000000 step 10
+    QCheckBox* continuousSampling() const; // "Próbkowanie ciągłe:"
+    QLabel* periodDisplay() const;         // Label67, with its "[ms]" unit
+    QLabel* periodUnit() const;            // the "[ms]" beside Label67
     // Shows or hides Label67 together with its unit; the layout keeps their room either way.
     void setPeriodDisplayVisible(bool visible);
-    QLabel* rateLabel() const;            // beside "próbek na sekundę:"
-    QLabel* timeLabel() const;            // beside "czas [s]:"
-    QGroupBox* samplingGroup() const;     // "Próbkowanie"
+    QLabel* rateLabel() const;        // beside "próbek na sekundę:"
+    QLabel* timeLabel() const;        // beside "czas [s]:"
+    QGroupBox* samplingGroup() const; // "Próbkowanie"
 
-    inline static const QColor kOutputOn{0x00, 0xFF, 0x00};   // lime
-    inline static const QColor kOutputOff{0x80, 0x00, 0x00};  // maroon, also at start
+    inline static const QColor kOutputOn{0x00, 0xFF, 0x00};  // lime
+    inline static const QColor kOutputOff{0x80, 0x00, 0x00}; // maroon, also at start
 
 private:
     QGroupBox* buildYGroup();
@@ -92,4 +92,4 @@ private:
     QGroupBox* m_sampling = nullptr;
 };
 
-}  // namespace kx
+} // namespace kx

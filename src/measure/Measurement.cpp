@@ -37,14 +37,15 @@ std::string twoDecimals(double v)
     return formatGeneral(r, ',');
 }
 
-}  // namespace
+} // namespace
 
 int32_t MeasurementScheduler::effectivePeriod(int32_t periodMs)
 {
     return std::max(periodMs, kMinPeriodMs);
 }
 
-bool MeasurementScheduler::IdleStep(int64_t now, DeviceModel& model, const SamplingSettings& sampling)
+bool MeasurementScheduler::IdleStep(int64_t now, DeviceModel& model,
+                                    const SamplingSettings& sampling)
 {
     m_stepHundredths = std::max<int64_t>(0, now - m_previous);
     m_previous = now;
@@ -159,4 +160,4 @@ std::optional<std::string> PeriodMeter::frame(double measureTime)
     return twoDecimals(meanMs);
 }
 
-}  // namespace kx
+} // namespace kx

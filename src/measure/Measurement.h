@@ -21,8 +21,8 @@ struct ActiveValues
 
 struct SamplingSettings
 {
-    bool continuous = false;  // "Próbkowanie ciągłe:"
-    int32_t periodMs = 0;     // "próbkowanie co:"; below 10 counts as 10
+    bool continuous = false; // "Próbkowanie ciągłe:"
+    int32_t periodMs = 0;    // "próbkowanie co:"; below 10 counts as 10
 };
 
 // Time is counted in whole hundredths of a second from a monotonic clock, so steps add up
@@ -39,8 +39,8 @@ public:
     // One idle step. Returns true when a measurement request is to be sent now.
     bool IdleStep(int64_t nowHundredths, DeviceModel& model, const SamplingSettings& sampling);
 
-    void start();   // START: time and countdown from zero
-    void stop();    // STOP: likewise; GO is the caller's
+    void start(); // START: time and countdown from zero
+    void stop();  // STOP: likewise; GO is the caller's
 
     double MeasureTime() const { return double(m_timeHundredths) / 100.0; }
     double ClockStep() const { return double(m_stepHundredths) / 100.0; }
@@ -60,8 +60,8 @@ private:
 struct BarPositions
 {
     std::optional<int> y;
-    std::optional<int> right;  // right half-bar
-    std::optional<int> left;   // left half-bar
+    std::optional<int> right; // right half-bar
+    std::optional<int> left;  // left half-bar
     std::optional<int> x1;
     std::optional<int> x2;
 };
@@ -89,4 +89,4 @@ private:
     double m_start = 0;
 };
 
-}  // namespace kx
+} // namespace kx

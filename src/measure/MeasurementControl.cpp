@@ -5,11 +5,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
 
 #include "app/Dialogs.h"
+#include "app/LocaleSeparator.h"
 #include "device/DeviceModel.h"
 #include "device/DevicePage.h"
 #include "device/NumberFormat.h"
@@ -22,12 +22,6 @@ namespace kx {
 
 namespace {
 
-char localeSeparator()
-{
-    const QString point = QLocale::system().decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 128 ? char(point[0].unicode()) : '.';
-}
-
 void setPosition(CGauge* gauge, const std::optional<int>& position)
 {
     if (position)
@@ -39,12 +33,12 @@ QString fieldText(float value)
     return QString::fromStdString(formatFixed(value, 4, 3));
 }
 
-}  // namespace
+} // namespace
 
 MeasurementControl::MeasurementControl(DeviceModel& model, IndicatorPage* indicators,
                                        DevicePage* device, QObject* parent)
     : QObject(parent), m_model(model), m_indicators(indicators), m_device(device),
-      m_separator(localeSeparator())
+      m_separator(localeDecimalSeparator())
 {
     m_elapsed.start();
     m_clock = [this] { return m_elapsed.elapsed() / 10; };
@@ -54,9 +48,11 @@ MeasurementControl::MeasurementControl(DeviceModel& model, IndicatorPage* indica
     m_display.setInterval(kDisplayIntervalMs);
     connect(&m_display, &QTimer::timeout, this, &MeasurementControl::DisplayTimerTick);
 
-    connect(indicators->startButton(), &QPushButton::clicked, this, &MeasurementControl::StartClick);
+    connect(indicators->startButton(), &QPushButton::clicked, this,
+            &MeasurementControl::StartClick);
     connect(indicators->stopButton(), &QPushButton::clicked, this, &MeasurementControl::StopClick);
-    connect(indicators->pauseButton(), &QPushButton::clicked, this, &MeasurementControl::PauseClick);
+    connect(indicators->pauseButton(), &QPushButton::clicked, this,
+            &MeasurementControl::PauseClick);
     connect(indicators->continuousSampling(), &QCheckBox::toggled, this,
             &MeasurementControl::ContinuousSamplingClick);
     ContinuousSamplingClick(indicators->continuousSampling()->isChecked());
@@ -89,7 +85,8 @@ ActiveValues MeasurementControl::active() const
 
 SamplingSettings MeasurementControl::sampling() const
 {
-    return {m_indicators->continuousSampling()->isChecked(), m_indicators->samplingPeriod()->value()};
+    return {m_indicators->continuousSampling()->isChecked(),
+            m_indicators->samplingPeriod()->value()};
 }
 
 void MeasurementControl::IdleStep()
@@ -109,8 +106,7 @@ void MeasurementControl::measurementFrameReceived(std::span<const uint8_t> frame
 {
     if (m_indicators->continuousSampling()->isChecked())
         if (const auto period = m_periodMeter.frame(m_scheduler.MeasureTime()))
-            m_indicators->periodDisplay()->setText(
-                QString::fromStdString(CommaDecimal(*period)));
+            m_indicators->periodDisplay()->setText(QString::fromStdString(CommaDecimal(*period)));
     HandleMeasurementFrame(frame);
 }
 
@@ -216,7 +212,8 @@ void MeasurementControl::lockGroups(bool locked)
         // Painted so the operator sees at a glance what a running measurement holds.
         group->setAutoFillBackground(true);
         QPalette p = group->palette();
-        p.setColor(QPalette::Window, group->palette().color(locked ? QPalette::Dark : QPalette::Button));
+        p.setColor(QPalette::Window,
+                   group->palette().color(locked ? QPalette::Dark : QPalette::Button));
         // Greyed-out captions on the shadow colour would vanish; keep them readable.
         p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(60, 60, 60));
         p.setColor(QPalette::Disabled, QPalette::Text, QColor(60, 60, 60));
@@ -228,4 +225,4 @@ void MeasurementControl::lockGroups(bool locked)
     }
 }
 
-}  // namespace kx
+} // namespace kx

@@ -43,12 +43,16 @@ public:
     // Further displays of each sample: the chart's small fields, the chart points, the
     // register row; they belong to the chart and the register.
     void setSampleTexts(std::function<void(const std::string& y, const std::string& x1,
-                                           const std::string& x2, const ActiveValues&)> show)
+                                           const std::string& x2, const ActiveValues&)>
+                            show)
     {
         m_sampleTexts = std::move(show);
     }
     void setAfterNewValues(std::function<void()> after) { m_afterNewValues = std::move(after); }
-    void setRateDisplays(std::function<void(const QString&)> show) { m_rateShown = std::move(show); }
+    void setRateDisplays(std::function<void(const QString&)> show)
+    {
+        m_rateShown = std::move(show);
+    }
 
     // Starts the display timer and the idle step.
     void start();
@@ -95,4 +99,4 @@ private:
     char m_separator;
 };
 
-}  // namespace kx
+} // namespace kx

@@ -35,7 +35,7 @@ Frame8 toFrame8(const std::array<uint8_t, kMaxMeasurementFrameSize>& carry)
     return f;
 }
 
-}  // namespace
+} // namespace
 
 std::size_t BlockWalker::completeCarried(std::span<const uint8_t> block,
                                          const FrameHandler& handler)
@@ -98,4 +98,4 @@ void BlockWalker::walk(std::span<const uint8_t> block, const FrameHandler& handl
     }
 }
 
-}  // namespace kx
+} // namespace kx

@@ -44,4 +44,4 @@ private:
     std::size_t m_carryLength = 0;
 };
 
-}  // namespace kx
+} // namespace kx

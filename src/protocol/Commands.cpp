@@ -41,13 +41,28 @@ constexpr std::array<CommandInfo, 28> kCommands{{
 
 constexpr std::span<const CommandInfo> known{kCommands};
 
-constexpr std::array<uint8_t, 20> kWizardOrder{
-    Cmd::DeviceType, Cmd::HardwareVersion, Cmd::SoftwareVersion, Cmd::D0, Cmd::D1,
-    Cmd::D2,         Cmd::A1,              Cmd::A2,              Cmd::B1, Cmd::B2,
-    Cmd::Mode,       Cmd::PK1,             Cmd::PK2,             Cmd::LED, Cmd::Beep,
-    Cmd::Decp,       Cmd::Coef,            Cmd::Offset,          Cmd::Filter, Cmd::VoltageRange};
+constexpr std::array<uint8_t, 20> kWizardOrder{Cmd::DeviceType,
+                                               Cmd::HardwareVersion,
+                                               Cmd::SoftwareVersion,
+                                               Cmd::D0,
+                                               Cmd::D1,
+                                               Cmd::D2,
+                                               Cmd::A1,
+                                               Cmd::A2,
+                                               Cmd::B1,
+                                               Cmd::B2,
+                                               Cmd::Mode,
+                                               Cmd::PK1,
+                                               Cmd::PK2,
+                                               Cmd::LED,
+                                               Cmd::Beep,
+                                               Cmd::Decp,
+                                               Cmd::Coef,
+                                               Cmd::Offset,
+                                               Cmd::Filter,
+                                               Cmd::VoltageRange};
 
-}  // namespace
+} // namespace
 
 std::span<const CommandInfo> commandTable()
 {
@@ -68,7 +83,7 @@ uint8_t commandOf(Param p)
     for (const CommandInfo& c : known)
         if (c.param == p)
             return c.command;
-    std::abort();  // every parameter has a command; a new one must be added to the table
+    std::abort(); // every parameter has a command; a new one must be added to the table
 }
 
 std::span<const uint8_t> wizardReadOrder()
@@ -76,4 +91,4 @@ std::span<const uint8_t> wizardReadOrder()
     return kWizardOrder;
 }
 
-}  // namespace kx
+} // namespace kx

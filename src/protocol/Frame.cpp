@@ -28,8 +28,8 @@ Data4 encodeReal(float value)
 
 float decodeReal(const uint8_t* b)
 {
-    const uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-                          uint32_t(b[3]) << 24;
+    const uint32_t bits =
+        uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
     return std::bit_cast<float>(bits);
 }
 
@@ -51,7 +51,7 @@ std::string dataText(const Frame8& f)
     return s;
 }
 
-}  // namespace
+} // namespace
 
 std::string requestLine(const Frame8& frame)
 {
@@ -65,8 +65,8 @@ ReplyCheck checkReply(const Frame8& reply)
 {
     const uint8_t computed = checksum(reply[2], {reply[3], reply[4], reply[5], reply[6]});
     ReplyCheck r;
-    r.receivedLine = "   <<Received Data: " + dataText(reply) + " ,CRC=" + std::to_string(reply[7]) +
-                     "<->" + std::to_string(computed);
+    r.receivedLine = "   <<Received Data: " + dataText(reply) +
+                     " ,CRC=" + std::to_string(reply[7]) + "<->" + std::to_string(computed);
     r.valid = computed == reply[7];
     return r;
 }
@@ -104,4 +104,4 @@ std::optional<Measurement> decodeMeasurement(std::span<const uint8_t> frame)
     return m;
 }
 
-}  // namespace kx
+} // namespace kx

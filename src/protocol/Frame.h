@@ -44,7 +44,7 @@ std::string requestLine(const Frame8& frame);
 struct ReplyCheck
 {
     bool valid = false;
-    std::string receivedLine;  // "   <<Received Data: 12: 5 0 0 0 ,CRC=17<->17"
+    std::string receivedLine; // "   <<Received Data: 12: 5 0 0 0 ,CRC=17<->17"
 };
 ReplyCheck checkReply(const Frame8& reply);
 
@@ -74,4 +74,4 @@ std::size_t measurementFrameSize(uint8_t flags);
 // announces (nothing is read past the span).
 std::optional<Measurement> decodeMeasurement(std::span<const uint8_t> frame);
 
-}  // namespace kx
+} // namespace kx

@@ -25,7 +25,7 @@ constexpr std::array<Identity, 4> kIdentities{{
     {{'K', 'T', '5'}, DeviceType::KX350T},
 }};
 
-}  // namespace
+} // namespace
 
 FieldCaptions field1Captions(float stanD1)
 {
@@ -77,9 +77,15 @@ void ReplyDispatcher::storeMeasured(Channel c, double value)
 {
     const auto rounded = static_cast<float>(RoundTo3(value));
     switch (c) {
-    case Channel::Y: m_model.CurrentY = rounded; break;
-    case Channel::X1: m_model.CurrentX1 = rounded; break;
-    case Channel::X2: m_model.CurrentX2 = rounded; break;
+    case Channel::Y:
+        m_model.CurrentY = rounded;
+        break;
+    case Channel::X1:
+        m_model.CurrentX1 = rounded;
+        break;
+    case Channel::X2:
+        m_model.CurrentX2 = rounded;
+        break;
     }
     m_view.showResult(c, text(rounded));
     m_view.newValues();
@@ -119,9 +125,15 @@ void ReplyDispatcher::dispatch(const Frame8& reply)
         stan.PK2 = value;
         m_model.received(Param::PK2) = 1;
         break;
-    case Cmd::Offset: storeRounded(Param::OFFSET, value); break;
-    case Cmd::Coef: storeRounded(Param::COEF, value); break;
-    case Cmd::Filter: storeRounded(Param::filter, value); break;
+    case Cmd::Offset:
+        storeRounded(Param::OFFSET, value);
+        break;
+    case Cmd::Coef:
+        storeRounded(Param::COEF, value);
+        break;
+    case Cmd::Filter:
+        storeRounded(Param::filter, value);
+        break;
     case Cmd::D0:
         storeRounded(Param::D0, value);
         updateYGauge();
@@ -142,31 +154,50 @@ void ReplyDispatcher::dispatch(const Frame8& reply)
         updateLargeGauges();
         m_view.placeField2Captions(field2Captions(stan.D2));
         break;
-    case Cmd::A1: storeRounded(Param::a1, value); break;
-    case Cmd::A2: storeRounded(Param::a2, value); break;
-    case Cmd::B1: storeRounded(Param::b1, value); break;
-    case Cmd::B2: storeRounded(Param::b2, value); break;
+    case Cmd::A1:
+        storeRounded(Param::a1, value);
+        break;
+    case Cmd::A2:
+        storeRounded(Param::a2, value);
+        break;
+    case Cmd::B1:
+        storeRounded(Param::b1, value);
+        break;
+    case Cmd::B2:
+        storeRounded(Param::b2, value);
+        break;
     case Cmd::VoltageRange:
         m_view.selectVoltageRange(byte);
         stan.VoltageRange = byte;
         m_model.received(Param::VoltageRange) = 1;
         break;
-    case Cmd::Measure: storeMeasured(Channel::Y, value); break;
-    case Cmd::X1: storeMeasured(Channel::X1, double(value) * double(stan.D1) * 0.1); break;
-    case Cmd::X2: storeMeasured(Channel::X2, double(value) * double(stan.D2) * 0.1); break;
+    case Cmd::Measure:
+        storeMeasured(Channel::Y, value);
+        break;
+    case Cmd::X1:
+        storeMeasured(Channel::X1, double(value) * double(stan.D1) * 0.1);
+        break;
+    case Cmd::X2:
+        storeMeasured(Channel::X2, double(value) * double(stan.D2) * 0.1);
+        break;
     case Cmd::DeviceType:
         for (const Identity& id : kIdentities)
             if (reply[3] == uint8_t(id.code[0]) && reply[4] == uint8_t(id.code[1]) &&
                 reply[5] == uint8_t(id.code[2]))
                 m_model.TypeCode = static_cast<int32_t>(id.type);
         break;
-    case Cmd::SoftwareVersion: m_model.SoftwareVersion = byte; break;
-    case Cmd::HardwareVersion: m_model.HardwareVersion = byte; break;
+    case Cmd::SoftwareVersion:
+        m_model.SoftwareVersion = byte;
+        break;
+    case Cmd::HardwareVersion:
+        m_model.HardwareVersion = byte;
+        break;
     case Cmd::Nop5:
     case Cmd::Nop6:
     case Cmd::Nop10:
     case Cmd::Nop11:
-    case Cmd::RestoreDefaults: break;
+    case Cmd::RestoreDefaults:
+        break;
     default:
         if (m_log && m_log->isShown())
             m_log->appendLine(kBadCommandLine);
@@ -174,4 +205,4 @@ void ReplyDispatcher::dispatch(const Frame8& reply)
     }
 }
 
-}  // namespace kx
+} // namespace kx

@@ -14,11 +14,11 @@ namespace kx {
 // The five bar gauges: the Y, X1 and X2 bars and the two half-bars of the Y group.
 enum class Gauge
 {
-    Y,          // CGauge1
-    X1,         // CGauge2
-    X2,         // CGauge3
-    RightHalf,  // CGauge4
-    LeftHalf,   // CGauge5
+    Y,         // CGauge1
+    X1,        // CGauge2
+    X2,        // CGauge3
+    RightHalf, // CGauge4
+    LeftHalf,  // CGauge5
 };
 
 // Left positions of the "min" and "max" captions over a measuring field.
@@ -59,8 +59,7 @@ class ReplyDispatcher
 public:
     ReplyDispatcher(DeviceModel& model, ReplyView& view, TrafficLog* log, char decimalSeparator)
         : m_model(model), m_view(view), m_log(log), m_separator(decimalSeparator)
-    {
-    }
+    {}
 
     void setDecimalSeparator(char c) { m_separator = c; }
     void setTrafficLog(TrafficLog* log) { m_log = log; }
@@ -81,4 +80,4 @@ private:
     char m_separator;
 };
 
-}  // namespace kx
+} // namespace kx

@@ -16,7 +16,7 @@ void sendRequest(const RequestChannel& channel, FrameKind kind, uint8_t command,
         channel.sink->send(frame.data(), static_cast<int>(frame.size()));
 }
 
-}  // namespace
+} // namespace
 
 void SendReadCmd(const RequestChannel& channel, uint8_t command, const Data4& data)
 {
@@ -39,4 +39,4 @@ bool logAndCheckReply(TrafficLog* log, const Frame8& reply)
     return check.valid;
 }
 
-}  // namespace kx
+} // namespace kx

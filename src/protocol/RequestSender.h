@@ -29,7 +29,7 @@ public:
 struct RequestChannel
 {
     ByteSink* sink = nullptr;
-    TrafficLog* log = nullptr;  // may be null: nothing is logged
+    TrafficLog* log = nullptr; // may be null: nothing is logged
 };
 
 void SendReadCmd(const RequestChannel& channel, uint8_t command, const Data4& data = {});
@@ -39,4 +39,4 @@ void SendWriteCmd(const RequestChannel& channel, uint8_t command, const Data4& d
 // Returns whether the reply may be dispatched.
 bool logAndCheckReply(TrafficLog* log, const Frame8& reply);
 
-}  // namespace kx
+} // namespace kx

@@ -94,4 +94,4 @@ void TCOM_DBG_Form::MenuItem3Click()
     m_panes[3]->clear();
 }
 
-}  // namespace kx
+} // namespace kx

@@ -27,7 +27,7 @@ public:
     // Empties the state pane and writes the lines, while the window is shown.
     void showState(const QStringList& lines);
 
-    QPlainTextEdit* pane(int n) const;  // 1 … 4
+    QPlainTextEdit* pane(int n) const; // 1 … 4
 
 public slots:
     void czy1Click();
@@ -39,4 +39,4 @@ private:
     QPlainTextEdit* m_panes[4] = {};
 };
 
-}  // namespace kx
+} // namespace kx

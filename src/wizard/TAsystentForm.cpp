@@ -52,7 +52,7 @@ constexpr RowSpec kRows[kChecklistRows] = {
 constexpr int kCaptionNumber[kChecklistRows] = {1,  2,  4,  5,  6,  7,  9,  11, 13, 14,
                                                 15, 16, 17, 18, 19, 20, 21, 22, 23};
 
-}  // namespace
+} // namespace
 
 QPixmap TAsystentForm::iconPixmap(RowIcon icon)
 {
@@ -195,9 +195,7 @@ TAsystentForm::TAsystentForm(DeviceModel& model, LinkControl& link, DeviceSync& 
     connect(&m_timer, &QTimer::timeout, this, &TAsystentForm::Timer1Timer);
     m_timer.start();
 
-    sync.setVersionTexts([this] {
-        return std::pair{state().hardwareText, state().softwareText};
-    });
+    sync.setVersionTexts([this] { return std::pair{state().hardwareText, state().softwareText}; });
     render();
 }
 
@@ -295,4 +293,4 @@ void TAsystentForm::refreshFromStan()
     m_sync.RefreshFromStan();
 }
 
-}  // namespace kx
+} // namespace kx

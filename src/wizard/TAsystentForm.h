@@ -41,10 +41,10 @@ public:
     static QPixmap iconPixmap(RowIcon icon);
 
 public slots:
-    void BitBtn3Click();  // "Połącz"
-    void BitBtn4Click();  // "Rozłącz"
-    void BitBtn2Click();  // "Przerwij łączenie"
-    void BitBtn1Click();  // OK
+    void BitBtn3Click(); // "Połącz"
+    void BitBtn4Click(); // "Rozłącz"
+    void BitBtn2Click(); // "Przerwij łączenie"
+    void BitBtn1Click(); // OK
     void Timer1Timer();
 
 private:
@@ -65,9 +65,9 @@ private:
 
     std::array<QLabel*, kChecklistRows> m_icons{};
     std::array<QLabel*, kChecklistRows> m_captions{};
-    QLabel* m_portLabel = nullptr;      // Label3
-    QLabel* m_hardwareLabel = nullptr;  // Label10
-    QLabel* m_softwareLabel = nullptr;  // Label12
+    QLabel* m_portLabel = nullptr;     // Label3
+    QLabel* m_hardwareLabel = nullptr; // Label10
+    QLabel* m_softwareLabel = nullptr; // Label12
     QComboBox* m_port = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_connect = nullptr;
@@ -76,4 +76,4 @@ private:
     QPushButton* m_abort = nullptr;
 };
 
-}  // namespace kx
+} // namespace kx

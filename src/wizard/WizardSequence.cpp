@@ -8,19 +8,32 @@ namespace {
 
 struct Step
 {
-    uint8_t command;  // asked again on every tick until the answer is there
-    int limit;        // ticks before the failure shows
+    uint8_t command; // asked again on every tick until the answer is there
+    int limit;       // ticks before the failure shows
 };
 
 // Steps 2 … 21; steps 1 and 22 wait for nothing.
 constexpr Step kSteps[] = {
-    {Cmd::DeviceType, 5},      {Cmd::HardwareVersion, 10}, {Cmd::SoftwareVersion, 10},
-    {Cmd::D0, 10},             {Cmd::D1, 10},              {Cmd::D2, 10},
-    {Cmd::A1, 10},             {Cmd::A2, 10},              {Cmd::B1, 10},
-    {Cmd::B2, 10},             {Cmd::Mode, 10},            {Cmd::PK1, 10},
-    {Cmd::PK2, 10},            {Cmd::LED, 10},             {Cmd::Beep, 10},
-    {Cmd::Decp, 10},           {Cmd::Coef, 10},            {Cmd::Offset, 10},
-    {Cmd::Filter, 10},         {Cmd::VoltageRange, 10},
+    {Cmd::DeviceType, 5},
+    {Cmd::HardwareVersion, 10},
+    {Cmd::SoftwareVersion, 10},
+    {Cmd::D0, 10},
+    {Cmd::D1, 10},
+    {Cmd::D2, 10},
+    {Cmd::A1, 10},
+    {Cmd::A2, 10},
+    {Cmd::B1, 10},
+    {Cmd::B2, 10},
+    {Cmd::Mode, 10},
+    {Cmd::PK1, 10},
+    {Cmd::PK2, 10},
+    {Cmd::LED, 10},
+    {Cmd::Beep, 10},
+    {Cmd::Decp, 10},
+    {Cmd::Coef, 10},
+    {Cmd::Offset, 10},
+    {Cmd::Filter, 10},
+    {Cmd::VoltageRange, 10},
 };
 
 const Step& stepInfo(int step)
@@ -31,16 +44,21 @@ const Step& stepInfo(int step)
 const char* typeName(int32_t code)
 {
     switch (static_cast<DeviceType>(code)) {
-    case DeviceType::KX300L: return "KX300L";
-    case DeviceType::RV7N: return "RV7N";
-    case DeviceType::KX300N: return "KX300N";
-    case DeviceType::KX350T: return "KX350T";
-    case DeviceType::None: break;
+    case DeviceType::KX300L:
+        return "KX300L";
+    case DeviceType::RV7N:
+        return "RV7N";
+    case DeviceType::KX300N:
+        return "KX300N";
+    case DeviceType::KX350T:
+        return "KX350T";
+    case DeviceType::None:
+        break;
     }
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 std::string versionText(int32_t version)
 {
@@ -161,10 +179,14 @@ void WizardSequence::runStep()
 bool WizardSequence::stepArrived(int step) const
 {
     switch (step) {
-    case 2: return m_model.TypeCode != 0;
-    case 3: return m_model.HardwareVersion != 0;
-    case 4: return m_model.SoftwareVersion != 0;
-    default: break;
+    case 2:
+        return m_model.TypeCode != 0;
+    case 3:
+        return m_model.HardwareVersion != 0;
+    case 4:
+        return m_model.SoftwareVersion != 0;
+    default:
+        break;
     }
     const auto param = findCommand(stepInfo(step).command)->param;
     return m_model.received(*param) != 0;
@@ -200,16 +222,26 @@ void WizardSequence::arrive(int step)
         showRow(9);
         showRow(10);
         break;
-    case 5: set.D0 = stan.D0; break;
-    case 6: set.D1 = stan.D1; break;
+    case 5:
+        set.D0 = stan.D0;
+        break;
+    case 6:
+        set.D1 = stan.D1;
+        break;
     case 7:
         set.D2 = stan.D2;
         tickRow(10);
         showRow(11);
         break;
-    case 8: set.a1 = stan.a1; break;
-    case 9: set.a2 = stan.a2; break;
-    case 10: set.b1 = stan.b1; break;
+    case 8:
+        set.a1 = stan.a1;
+        break;
+    case 9:
+        set.a2 = stan.a2;
+        break;
+    case 10:
+        set.b1 = stan.b1;
+        break;
     case 11:
         set.b2 = stan.b2;
         tickRow(11);
@@ -225,9 +257,14 @@ void WizardSequence::arrive(int step)
         tickRow(step);
         showRow(step + 1);
         break;
-    case 20: set.filter = stan.filter; break;
-    case 21: set.VoltageRange = stan.VoltageRange; break;
-    default: break;
+    case 20:
+        set.filter = stan.filter;
+        break;
+    case 21:
+        set.VoltageRange = stan.VoltageRange;
+        break;
+    default:
+        break;
     }
 }
 
@@ -274,4 +311,4 @@ void WizardSequence::abort()
     m_state.abortShown = false;
 }
 
-}  // namespace kx
+} // namespace kx

@@ -13,9 +13,9 @@ namespace kx {
 
 enum class RowIcon
 {
-    Waiting,  // blue question mark
-    Done,     // green tick
-    Failed,   // red circle with a bar
+    Waiting, // blue question mark
+    Done,    // green tick
+    Failed,  // red circle with a bar
 };
 
 struct ChecklistRow
@@ -30,12 +30,12 @@ inline const char* const kUnknownVersion = "<nieznany>";
 
 struct WizardState
 {
-    std::array<ChecklistRow, kChecklistRows> rows{};  // rows[0] is row 1
-    std::string portLabel = "COM1";                   // beside "Łączenie z portem:"
-    std::string hardwareText = kUnknownVersion;       // beside "Hardware: V"
-    std::string softwareText = kUnknownVersion;       // beside "Software: V"
+    std::array<ChecklistRow, kChecklistRows> rows{}; // rows[0] is row 1
+    std::string portLabel = "COM1";                  // beside "Łączenie z portem:"
+    std::string hardwareText = kUnknownVersion;      // beside "Hardware: V"
+    std::string softwareText = kUnknownVersion;      // beside "Software: V"
     bool softwareTextShown = false;
-    int progress = 0;  // 0 … 32
+    int progress = 0; // 0 … 32
     bool connectEnabled = true;
     bool disconnectEnabled = false;
     bool abortShown = false;
@@ -103,4 +103,4 @@ private:
     bool m_inTick = false;
 };
 
-}  // namespace kx
+} // namespace kx

@@ -13,7 +13,7 @@ struct RecordingDialogs : kx::Dialogs
     struct Message
     {
         QString text;
-        QString caption;  // empty for a plain message box
+        QString caption; // empty for a plain message box
         kx::MessageIcon icon = kx::MessageIcon::None;
     };
     QList<Message> messages;

@@ -8,7 +8,7 @@
 struct SimProcess
 {
     QProcess process;
-    QString port;  // the terminal the program connects to
+    QString port; // the terminal the program connects to
 
     explicit SimProcess(const QStringList& args = {})
     {

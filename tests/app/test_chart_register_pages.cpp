@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include "WidgetInspection.h"
+
 #include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -46,24 +48,6 @@ constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 QString u(const char* text)
 {
     return QString::fromUtf8(text);
-}
-
-// What the operator reads on a control.
-QString shownText(const QWidget* w)
-{
-    if (auto* label = qobject_cast<const QLabel*>(w))
-        return label->text();
-    if (auto* button = qobject_cast<const QAbstractButton*>(w))
-        return button->text();
-    if (auto* group = qobject_cast<const QGroupBox*>(w))
-        return group->title();
-    return {};
-}
-
-QString accessibleName(QWidget* w)
-{
-    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
-    return face ? face->text(QAccessible::Name) : QString();
 }
 
 bool isControl(const QWidget* w)

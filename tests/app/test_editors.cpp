@@ -75,7 +75,7 @@ struct Fixture
     void tick() { main->sync().Timer2Timer(); }
 };
 
-}  // namespace
+} // namespace
 
 class TestEditors : public QObject
 {
@@ -94,7 +94,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<float>("before");
         QTest::addColumn<float>("after");
-        QTest::newRow("P1 rounded") << int(Param::PK1) << "12,3456" << 0.0f << float(RoundTo3(12.3456));
+        QTest::newRow("P1 rounded")
+            << int(Param::PK1) << "12,3456" << 0.0f << float(RoundTo3(12.3456));
         QTest::newRow("P2 as typed") << int(Param::PK2) << "12,3456" << 0.0f << 12.3456f;
         QTest::newRow("P1 with a point is refused") << int(Param::PK1) << "12.5" << 0.0f << 0.0f;
         QTest::newRow("COEF 1,5 leaves 3,75") << int(Param::COEF) << "1,5" << 3.75f << 3.75f;
@@ -117,7 +118,7 @@ private slots:
         f.type(p, text);
         QCOMPARE(f.model.Set.real(p), after);
         QCOMPARE(DevicePage::boxColour(f.box(p)), kCommittedSkyBlue);
-        QCOMPARE(f.box(p)->text(), text);  // the box keeps what was typed
+        QCOMPARE(f.box(p)->text(), text); // the box keeps what was typed
         QVERIFY(f.dialogs.messages.isEmpty());
     }
 
@@ -144,7 +145,7 @@ private slots:
         f.model.ReplyReceived = true;
         const QColor before = DevicePage::boxColour(f.box(Param::D0));
         f.type(Param::D0, "12");
-        QCOMPARE(f.box(Param::D0)->text(), QString("12"));  // the characters appear
+        QCOMPARE(f.box(Param::D0)->text(), QString("12")); // the characters appear
         QCOMPARE(DevicePage::boxColour(f.box(Param::D0)), before);
         QCOMPARE(f.model.Set.D0, 0.0f);
     }
@@ -160,10 +161,10 @@ private slots:
         QCOMPARE(DevicePage::boxColour(f.box(Param::PK1)), DeviceEditors::typingColour());
         QTest::keyClick(f.box(Param::PK1), Qt::Key_Return);
         QCOMPARE(f.model.Set.PK1, 7.0f);
-        f.tick();  // the reply's refresh
+        f.tick(); // the reply's refresh
         QCOMPARE(f.box(Param::PK1)->text(), QString("2"));
         QCOMPARE(DevicePage::boxColour(f.box(Param::PK1)), kConfirmedWhite);
-        f.tick();  // the committed value is still written
+        f.tick(); // the committed value is still written
         QCOMPARE(f.sink.sent.size(), size_t(1));
         QCOMPARE(int(f.sink.sent[0][2]), int(Cmd::PK1));
     }
@@ -184,7 +185,7 @@ private slots:
         f.model.ReplyReceived = replyPending;
         QComboBox* combo = f.page->modeCombo();
         combo->setCurrentIndex(1);
-        emit combo->activated(1);  // the operator's choice
+        emit combo->activated(1); // the operator's choice
         QCOMPARE(f.model.Set.mode, mode);
         QCOMPARE(combo->currentIndex(), 1);
     }
@@ -330,7 +331,7 @@ private slots:
         f.tick();
         QCOMPARE(f.sink.sent.size(), size_t(2));
         QCOMPARE(int(f.sink.sent[0][2]), 12);
-        QCOMPARE(int(f.sink.sent[1][2]), 12);  // repeated until the device agrees
+        QCOMPARE(int(f.sink.sent[1][2]), 12); // repeated until the device agrees
     }
 
     void replyJustBeforeATickRefreshes()
@@ -361,7 +362,8 @@ private slots:
         f.main->sync().RefreshFromStan();
         QCOMPARE(f.page->typeLabel()->text(), QString("KX350T"));
         // The texts are those the wizard shows; it has read no versions here.
-        QCOMPARE(f.page->versionLabel()->text(), QString("Hardware: <nieznany> , Software: <nieznany>"));
+        QCOMPARE(f.page->versionLabel()->text(),
+                 QString("Hardware: <nieznany> , Software: <nieznany>"));
         f.model.TypeName.clear();
         f.main->sync().RefreshFromStan();
         QCOMPARE(f.page->typeLabel()->text(), QString("(brak)"));

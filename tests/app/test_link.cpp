@@ -10,6 +10,7 @@
 
 #include "../serial/PtyPair.h"
 #include "ConfigFile.h"
+#include "FrameBytes.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
@@ -23,32 +24,6 @@
 using namespace kx;
 
 namespace {
-
-QByteArray frameBytes(const Frame8& f)
-{
-    return QByteArray(reinterpret_cast<const char*>(f.data()), static_cast<qsizetype>(f.size()));
-}
-
-QByteArray realReply(uint8_t command, float value)
-{
-    return frameBytes(buildFrame(FrameKind::Reply, command, encodeReal(value)));
-}
-
-QByteArray byteReply(uint8_t command, int value)
-{
-    return frameBytes(buildFrame(FrameKind::Reply, command, encodeByte(value)));
-}
-
-QByteArray measurement(uint8_t flags, std::initializer_list<float> values)
-{
-    QByteArray f("\xF4\xF4", 2);
-    f.append(char(flags));
-    for (float v : values) {
-        const Data4 d = encodeReal(v);
-        f.append(reinterpret_cast<const char*>(d.data()), 4);
-    }
-    return f;
-}
 
 QStringList lines(QPlainTextEdit* pane)
 {
@@ -74,7 +49,7 @@ struct Fixture
     void block(const QByteArray& bytes) { link.post(DataReceived, bytes); }
 };
 
-}  // namespace
+} // namespace
 
 class TestLink : public QObject
 {
@@ -94,8 +69,8 @@ private slots:
         const QByteArray d0 = realReply(Cmd::D0, 10.5f);
         QTest::newRow("two replies in one block, both applied") << led + d0 << 5 << 10.5f << true;
         QTest::newRow("7-byte reply block is dropped") << led.left(7) << 0 << 0.0f << false;
-        QTest::newRow("9-byte block: its reply is applied") << led + QByteArray(1, '\xF3') << 5
-                                                           << 0.0f << true;
+        QTest::newRow("9-byte block: its reply is applied")
+            << led + QByteArray(1, '\xF3') << 5 << 0.0f << true;
         QTest::newRow("bad checksum is dropped")
             << led.left(7) + QByteArray(1, char(led[7] + 1)) << 0 << 0.0f << false;
         QTest::newRow("garbage block") << QByteArray("\x01\x02\x03", 3) << 0 << 0.0f << false;
@@ -118,7 +93,7 @@ private slots:
     {
         Fixture f;
         f.model.Stan.D2 = 20;
-        f.block(measurement(0x05 | 0x10, {1.25f, 5.0f}));  // 11 bytes: Y, X2 and PK2 on
+        f.block(measurement(0x05 | 0x10, {1.25f, 5.0f})); // 11 bytes: Y, X2 and PK2 on
         QCOMPARE(f.model.CurrentY, 1.25f);
         QCOMPARE(f.model.CurrentX2, 10.0f);
         QCOMPARE(f.model.OutputPK2, uint8_t(1));
@@ -196,12 +171,14 @@ private slots:
         QTest::addColumn<bool>("portChosen");
         QTest::addColumn<bool>("baudChosen");
         QTest::addColumn<QString>("text");
-        QTest::newRow("already open") << true << true << true << "Jeden z portow juz zostal otwarty.";
+        QTest::newRow("already open")
+            << true << true << true << "Jeden z portow juz zostal otwarty.";
         QTest::newRow("no port") << false << false << true
                                  << "Nalezy wybrac port, ktory ma zostac otwarty.";
-        QTest::newRow("no baud rate") << false << true << false << "Nalezy wybrac predkosc transmisji.";
-        QTest::newRow("port that does not exist") << false << true << true
-                                                  << "Nie mozna otworzyc portu COM77";
+        QTest::newRow("no baud rate")
+            << false << true << false << "Nalezy wybrac predkosc transmisji.";
+        QTest::newRow("port that does not exist")
+            << false << true << true << "Nie mozna otworzyc portu COM77";
     }
 
     void connectRefusals()
@@ -225,7 +202,7 @@ private slots:
         QCOMPARE(dialogs.messages[0].icon, MessageIcon::Information);
         QVERIFY(!link.engine().is_open());
         QCOMPARE(link.PortOpen, open);
-        QVERIFY(!main->model().GO);  // cleared after every "połącz"
+        QVERIFY(!main->model().GO); // cleared after every "połącz"
     }
 
     void disconnectWithoutOpenPort()
@@ -262,7 +239,8 @@ private slots:
         link.PortName = QString::fromStdString(pty.slavePath());
         main->findChild<QAction*>("pocz1")->trigger();
         QTRY_VERIFY(link.PortOpen);
-        QCOMPARE(dialogs.texts(), QStringList{QString("Otwarto port %1\n Predkosc: 57600 kb/s").arg(link.PortName)});
+        QCOMPARE(dialogs.texts(),
+                 QStringList{QString("Otwarto port %1\n Predkosc: 57600 kb/s").arg(link.PortName)});
 
         SendReadCmd(link.requests(), Cmd::D1);
         const auto request = pty.read(8, std::chrono::seconds(2));
@@ -293,7 +271,7 @@ private slots:
 
         SendReadCmd(link.requests(), Cmd::D2);
         QTRY_COMPARE(main->model().received(Param::D2), uint8_t(1));
-        QCOMPARE(main->model().Stan.D2, 20.0f);  // the simulator's default width
+        QCOMPARE(main->model().Stan.D2, 20.0f); // the simulator's default width
         QCOMPARE(main->devicePage()->editFor(Param::D2)->text(), QString("20"));
         QCOMPARE(main->indicatorPage()->x2Bar()->maxValue(), 20);
 
@@ -338,8 +316,8 @@ private slots:
         QCOMPARE(indicators->x1Bar()->maxValue(), 120);
         QCOMPARE(indicators->rightHalfBar()->maxValue(), 12000);
         QCOMPARE(indicators->leftHalfBar()->maxValue(), 10000);
-        QCOMPARE(indicators->leftHalfBar()->progress(), 10000);  // still empty: no value yet
-        QCOMPARE(indicators->x2Bar()->maxValue(), 100);  // untouched until a D2 reply
+        QCOMPARE(indicators->leftHalfBar()->progress(), 10000); // still empty: no value yet
+        QCOMPARE(indicators->x2Bar()->maxValue(), 100);         // untouched until a D2 reply
         QCOMPARE(device->findChild<QLabel*>("Label41")->x(), 28);
         QCOMPARE(device->findChild<QLabel*>("Label42")->x(), 148);
         QCOMPARE(DevicePage::boxColour(device->editFor(Param::D1)), kGeometryOrange);
@@ -380,7 +358,7 @@ private slots:
         TCOM_DBG_Form* monitor = f.main->monitor();
         SendReadCmd(f.link.requests(), Cmd::D0);
         f.block(byteReply(Cmd::LED, 5));
-        QVERIFY(lines(monitor->pane(1)).isEmpty());  // hidden: nothing kept
+        QVERIFY(lines(monitor->pane(1)).isEmpty()); // hidden: nothing kept
 
         monitor->show();
         SendReadCmd(f.link.requests(), Cmd::D0);
@@ -388,10 +366,11 @@ private slots:
         f.block(byteReply(Cmd::LED, 5));
         f.block(measurement(0x01, {2.0f}));
         f.block(byteReply(15, 0));
-        QCOMPARE(lines(monitor->pane(1)),
-                 (QStringList{">sending read cmd: 16: 0 0 0 0 ,CRC=16",
-                              "   <<Received Data: 12: 5 0 0 0 ,CRC=17<->17",
-                              "   <<Received Data: 15: 0 0 0 0 ,CRC=15<->15", "  <<BAD COMMAND :("}));
+        QCOMPARE(
+            lines(monitor->pane(1)),
+            (QStringList{">sending read cmd: 16: 0 0 0 0 ,CRC=16",
+                         "   <<Received Data: 12: 5 0 0 0 ,CRC=17<->17",
+                         "   <<Received Data: 15: 0 0 0 0 ,CRC=15<->15", "  <<BAD COMMAND :("}));
 
         monitor->pane(3)->appendPlainText("x");
         monitor->findChild<QAction*>("MenuItem2")->trigger();

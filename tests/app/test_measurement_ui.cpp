@@ -11,8 +11,9 @@
 #include <limits>
 
 #include "../core/Fakes.h"
-#include "EventLoop.h"
 #include "ConfigFile.h"
+#include "EventLoop.h"
+#include "FrameBytes.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
@@ -27,17 +28,6 @@
 using namespace kx;
 
 namespace {
-
-QByteArray frame(uint8_t flags, std::initializer_list<float> values)
-{
-    QByteArray f("\xF4\xF4", 2);
-    f.append(char(flags));
-    for (float v : values) {
-        const Data4 d = encodeReal(v);
-        f.append(reinterpret_cast<const char*>(d.data()), 4);
-    }
-    return f;
-}
 
 // The program's windows with measurement requests recorded and a clock the test moves.
 struct Fixture
@@ -78,7 +68,7 @@ struct Fixture
     }
 };
 
-}  // namespace
+} // namespace
 
 class TestMeasurementUi : public QObject
 {
@@ -93,14 +83,17 @@ private slots:
         f.active(true, true, false);
         f.model.CurrentY = 3.5f;
         f.model.CurrentX1 = 1.25f;
-        f.receive(frame(0x18, {}));
-        QCOMPARE(f.ind->pk1Indicator()->palette().color(QPalette::Window), QColor(0x00, 0xFF, 0x00));
-        QCOMPARE(f.ind->pk2Indicator()->palette().color(QPalette::Window), QColor(0x00, 0xFF, 0x00));
+        f.receive(measurement(0x18, {}));
+        QCOMPARE(f.ind->pk1Indicator()->palette().color(QPalette::Window),
+                 QColor(0x00, 0xFF, 0x00));
+        QCOMPARE(f.ind->pk2Indicator()->palette().color(QPalette::Window),
+                 QColor(0x00, 0xFF, 0x00));
         QCOMPARE(f.ind->yField()->text(), QString("3.5000"));
         QCOMPARE(f.ind->x1Field()->text(), QString("1.2500"));
-        QCOMPARE(f.ind->x2Field()->text(), QString("-------------"));  // inactive: untouched
-        f.receive(frame(0x00, {}));
-        QCOMPARE(f.ind->pk1Indicator()->palette().color(QPalette::Window), QColor(0x80, 0x00, 0x00));
+        QCOMPARE(f.ind->x2Field()->text(), QString("-------------")); // inactive: untouched
+        f.receive(measurement(0x00, {}));
+        QCOMPARE(f.ind->pk1Indicator()->palette().color(QPalette::Window),
+                 QColor(0x80, 0x00, 0x00));
     }
 
     void yAndX2Frame()
@@ -108,7 +101,7 @@ private slots:
         Fixture f;
         f.active(true, true, true);
         f.model.Stan.D2 = 20;
-        f.receive(frame(0x05, {12.5f, 2.5f}));
+        f.receive(measurement(0x05, {12.5f, 2.5f}));
         QCOMPARE(f.model.CurrentY, 12.5f);
         QCOMPARE(f.model.CurrentX2, 5.0f);
         QCOMPARE(f.ind->yField()->text(), QString("12.5000"));
@@ -123,7 +116,7 @@ private slots:
         Fixture f;
         f.active(false, true, false);
         f.model.Stan.D1 = 20;
-        f.receive(frame(0x02, {5.0f}));
+        f.receive(measurement(0x02, {5.0f}));
         QCOMPARE(f.ind->x1Field()->text(), QString("10.0000"));
         QCOMPARE(f.dev->resultBox(Channel::X1)->text(), QString("10"));
         QCOMPARE(f.ind->x1Bar()->progress(), 10);
@@ -134,7 +127,7 @@ private slots:
         Fixture f;
         f.active(true, true, true);
         f.model.zapytanie = true;
-        QByteArray cut = frame(0x1F, {1, 2, 3});
+        QByteArray cut = measurement(0x1F, {1, 2, 3});
         cut.chop(2);
         f.receive(cut);
         QCOMPARE(f.ind->yField()->text(), QString("-------------"));
@@ -147,10 +140,10 @@ private slots:
         Fixture f;
         f.active(true, true, false);
         f.model.Stan.D1 = 10;
-        f.receive(frame(0x03, {12.0f, 3.0f}));
+        f.receive(measurement(0x03, {12.0f, 3.0f}));
         const int yBar = f.ind->yBar()->progress();
-        f.receive(frame(0x03, {std::numeric_limits<float>::quiet_NaN(),
-                               std::numeric_limits<float>::infinity()}));
+        f.receive(measurement(0x03, {std::numeric_limits<float>::quiet_NaN(),
+                                     std::numeric_limits<float>::infinity()}));
         QCOMPARE(f.ind->yField()->text(), QString("NAN"));
         QCOMPARE(f.ind->x1Field()->text(), QString("INF"));
         QCOMPARE(f.dev->resultBox(Channel::Y)->text(), QString("NAN"));
@@ -214,7 +207,7 @@ private slots:
         f.ind->samplingPeriod()->setValue(100);
         f.detectedAndStarted();
         for (int i = 0; i < 100; ++i)
-            f.step(1);  // one second
+            f.step(1); // one second
         QCOMPARE(f.sink.sent.size(), size_t(10));
         QCOMPARE(f.sink.sent[0], (std::vector<uint8_t>{0xF1, 0xF1, 0x07, 1, 0, 1, 0, 0x09}));
     }
@@ -229,7 +222,7 @@ private slots:
         for (int i = 0; i < 150; ++i) {
             f.step(1);
             f.step(0);
-        }  // 1.5 s: a request every 0.15 s
+        } // 1.5 s: a request every 0.15 s
         QCOMPARE(f.sink.sent.size(), size_t(10));
         QCOMPARE(f.model.bledna_transmisja, 1);
         f.measure.DisplayTimerTick();
@@ -295,7 +288,7 @@ private slots:
         f.detectedAndStarted();
         for (int n = 0; n < 10; ++n) {
             f.step(3);
-            f.receive(frame(0x01, {1.0f}));
+            f.receive(measurement(0x01, {1.0f}));
         }
         QCOMPARE(f.ind->periodDisplay()->text(), QString("30"));
         f.ind->continuousSampling()->setChecked(false);
@@ -325,9 +318,10 @@ private slots:
         QTest::mouseClick(ind->startButton(), Qt::LeftButton);
         QVERIFY(runUntil([&] { return ind->yField()->text() != "-------------"; }, 3000));
         const QString first = ind->yField()->text();
-        QVERIFY(runUntil([&] { return ind->yField()->text() != first; }, 3000));  // it moves
+        QVERIFY(runUntil([&] { return ind->yField()->text() != first; }, 3000)); // it moves
         QVERIFY(ind->x1Bar()->progress() > 0);
-        QVERIFY(runUntil([&] { return main->measurement().scheduler().MeasureTime() > 0.5; }, 3000));
+        QVERIFY(
+            runUntil([&] { return main->measurement().scheduler().MeasureTime() > 0.5; }, 3000));
         // Y = D0 + X1 + X2 with COEF 1 and OFFSET 0 in the simulator.
         QVERIFY(qAbs(model.CurrentY - (model.Stan.D0 + model.CurrentX1 + model.CurrentX2)) < 0.01);
         // PK1 is 5 and Y is always above it there.

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include "WidgetInspection.h"
+
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,29 +28,6 @@ const QColor kLime{0x00, 0xFF, 0x00};
 const QColor kAqua{0x00, 0xFF, 0xFF};
 const QColor kBlack{0x00, 0x00, 0x00};
 const QColor kMaroon{0x80, 0x00, 0x00};
-
-// What the operator sees on a control: a label's or button's text, a group's title, a
-// combo's shown item, a box's text.
-QString shownText(const QWidget* w)
-{
-    if (auto* label = qobject_cast<const QLabel*>(w))
-        return label->text();
-    if (auto* button = qobject_cast<const QAbstractButton*>(w))
-        return button->text();
-    if (auto* group = qobject_cast<const QGroupBox*>(w))
-        return group->title();
-    if (auto* combo = qobject_cast<const QComboBox*>(w))
-        return combo->currentText();
-    if (auto* edit = qobject_cast<const QLineEdit*>(w))
-        return edit->text();
-    return {};
-}
-
-QString accessibleName(QWidget* w)
-{
-    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
-    return face ? face->text(QAccessible::Name) : QString();
-}
 
 bool isControl(const QWidget* w)
 {

@@ -71,7 +71,8 @@ private slots:
         const QRect screen = main->screen()->availableGeometry();
         // The platform may add its frame after the move: allow for a few pixels of it.
         const QPoint offset = main->frameGeometry().center() - screen.center();
-        QVERIFY2(offset.manhattanLength() <= 6, qPrintable(QString("%1,%2").arg(offset.x()).arg(offset.y())));
+        QVERIFY2(offset.manhattanLength() <= 6,
+                 qPrintable(QString("%1,%2").arg(offset.x()).arg(offset.y())));
     }
 
     void tabsInOrderFirstActive()
@@ -82,8 +83,9 @@ private slots:
         QStringList titles;
         for (int i = 0; i < tabs->count(); ++i)
             titles << tabs->tabText(i);
-        QCOMPARE(titles, (QStringList{QString::fromUtf8("Wskaźniki"), QString::fromUtf8("Urządzenie"),
-                                      "Wykres", QString::fromUtf8("Rejestracja pomiarów")}));
+        QCOMPARE(titles,
+                 (QStringList{QString::fromUtf8("Wskaźniki"), QString::fromUtf8("Urządzenie"),
+                              "Wykres", QString::fromUtf8("Rejestracja pomiarów")}));
         QCOMPARE(tabs->currentIndex(), 0);
     }
 
@@ -92,16 +94,23 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("visible");
-        QTest::newRow("firmware") << "Aktualizacja1" << QString::fromUtf8("aktualizacja firmware urządzenia...") << false;
+        QTest::newRow("firmware") << "Aktualizacja1"
+                                  << QString::fromUtf8("aktualizacja firmware urządzenia...")
+                                  << false;
         QTest::newRow("quit") << "zakocz1" << QString::fromUtf8("zakończ") << true;
         QTest::newRow("connect") << "pocz1" << QString::fromUtf8("połącz") << false;
         QTest::newRow("disconnect") << "rozcz1" << QString::fromUtf8("rozłącz") << false;
-        QTest::newRow("port") << "port1Action" << "port" << false;
-        QTest::newRow("debugger") << "debugger1" << "debuger..." << false;
+        QTest::newRow("port") << "port1Action"
+                              << "port" << false;
+        QTest::newRow("debugger") << "debugger1"
+                                  << "debuger..." << false;
         QTest::newRow("wizard") << "wizard1" << QString::fromUtf8("Połączenie...") << true;
-        QTest::newRow("help") << "pomocprogramu1" << "pomoc programu" << true;
-        QTest::newRow("manual") << "instrukcja1" << "instrukcja KX350T" << true;
-        QTest::newRow("about") << "orpogramie1" << "o programie" << true;
+        QTest::newRow("help") << "pomocprogramu1"
+                              << "pomoc programu" << true;
+        QTest::newRow("manual") << "instrukcja1"
+                                << "instrukcja KX350T" << true;
+        QTest::newRow("about") << "orpogramie1"
+                               << "o programie" << true;
     }
 
     void menuEntries()
@@ -188,7 +197,8 @@ private slots:
             throw 42;
         });
         QCOMPARE(code, 0);
-        QCOMPARE(dialogs.texts(), QStringList{withText ? QString::fromUtf8("brak pamięci") : QString()});
+        QCOMPARE(dialogs.texts(),
+                 QStringList{withText ? QString::fromUtf8("brak pamięci") : QString()});
     }
 };
 

@@ -64,7 +64,7 @@ QByteArray configWith(int line, const QByteArray& value)
     return lines.join('\n');
 }
 
-}  // namespace
+} // namespace
 
 class TestStartup : public QObject
 {
@@ -79,10 +79,12 @@ private slots:
             Program program;
             TForm1* main = program.mainWindow();
             QCOMPARE(dialogs.texts(), QStringList{"nie odnaleziono pliku konfiguracyjnego!"});
-            QCOMPARE(dialogs.messages[0].caption, QString());  // a plain box with the program's title
+            QCOMPARE(dialogs.messages[0].caption,
+                     QString()); // a plain box with the program's title
             QCOMPARE(main->StartDirectory(), work.dir.path());
             const auto* model = main->registerPage()->model();
-            QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Index"));
+            QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                     QString("Index"));
             QCOMPARE(main->link().PortName, QString("COM1"));
             QCOMPARE(main->model().TypeName, std::string("<nierozpoznane>"));
             QVERIFY(!main->findChild<QPushButton*>("ButtonReadPosition")->isEnabled());
@@ -102,12 +104,14 @@ private slots:
     void settingsOnTheControls_data()
     {
         QTest::addColumn<QByteArray>("config");
-        QTest::addColumn<int>("line");        // the line whose written value is checked
+        QTest::addColumn<int>("line"); // the line whose written value is checked
         QTest::addColumn<QString>("written");
-        QTest::newRow("7 on Cz_0 checks the box, written back as 1") << configWith(1, "7") << 1 << "1";
+        QTest::newRow("7 on Cz_0 checks the box, written back as 1")
+            << configWith(1, "7") << 1 << "1";
         QTest::newRow("sample rate 5 becomes 10") << configWith(5, "5") << 5 << "10";
         QTest::newRow("line 18 wins over line 17")
-            << configWith(18, "1").replace("Rejestracja_czas= 1", "Rejestracja_czas= 0") << 17 << "1";
+            << configWith(18, "1").replace("Rejestracja_czas= 1", "Rejestracja_czas= 0") << 17
+            << "1";
         QByteArray misspelled = QByteArray::fromStdString(writeSettings(Settings{}));
         misspelled.replace("Cz_", "Xx_").replace("Sample", "Smaple");
         misspelled.replace("Wykres_PK4_F= 0", "Wykres_PK4_F= 42");
@@ -115,7 +119,7 @@ private slots:
         QByteArray cut = QByteArray::fromStdString(writeSettings(Settings{}));
         cut.replace("Cz_1= 0", "Cz_1= 1");
         cut.replace("Rejestracja_Cz1= 1", "Rejestracja_Cz1= 0");
-        cut = cut.left(cut.indexOf("Rejestracja_Cz1"));  // cut after line 10
+        cut = cut.left(cut.indexOf("Rejestracja_Cz1")); // cut after line 10
         QTest::newRow("cut after line 10: line 2 read") << cut << 2 << "1";
         QTest::newRow("cut after line 10: line 11 initial") << cut << 11 << "1";
         QTest::newRow("port") << configWith(21, "/dev/ttyUSB3") << 21 << "/dev/ttyUSB3";
@@ -135,7 +139,7 @@ private slots:
             program.start();
             program.mainWindow()->startupTimer().stop();
             QAction* quit = program.mainWindow()->findChild<QAction*>("zakocz1");
-            quit->trigger();  // "zakończ" writes as the close button does
+            quit->trigger(); // "zakończ" writes as the close button does
         }
         const QStringList lines = work.writtenLines();
         QCOMPARE(lines.size(), 29);
@@ -167,7 +171,7 @@ private slots:
         Program program;
         TForm1* main = program.mainWindow();
         auto* wizard = main->findChild<TAsystentForm*>();
-        QCOMPARE(wizard->portBox()->currentText(), sim.port);  // the stored port
+        QCOMPARE(wizard->portBox()->currentText(), sim.port); // the stored port
         program.start();
         runEventLoop(700);
         QVERIFY(!wizard->isVisible());
@@ -188,7 +192,7 @@ private slots:
         program.start();
         program.mainWindow()->startupTimer().stop();
         const QString gone = work->dir.path();
-        work.reset();  // the working folder disappears under the running program
+        work.reset(); // the working folder disappears under the running program
         QVERIFY(!QDir(gone).exists());
         program.mainWindow()->close();
         QVERIFY(!program.mainWindow()->isVisible());

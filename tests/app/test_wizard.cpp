@@ -47,8 +47,8 @@ struct Fixture
     void connect()
     {
         QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
-        QTRY_VERIFY(model.Detected || wizard->state().WizardStep > 0 || !wizard->state().abortShown ||
-                    !dialogs.messages.isEmpty());
+        QTRY_VERIFY(model.Detected || wizard->state().WizardStep > 0 ||
+                    !wizard->state().abortShown || !dialogs.messages.isEmpty());
     }
 
     // Read commands in the order they were first sent, repeats folded.
@@ -76,7 +76,7 @@ struct Fixture
 const QList<int> kReadOrder{32, 35, 34, 16, 17, 18, 19, 20, 21, 22,
                             1,  8,  9,  12, 3,  2,  14, 13, 27, 29};
 
-}  // namespace
+} // namespace
 
 class TestWizard : public QObject
 {
@@ -90,23 +90,23 @@ private slots:
         Fixture f;
         QVERIFY(f.sim.valid());
         QList<int> progress;
-        QObject::connect(f.wizard->findChild<QProgressBar*>("ProgressBar1"), &QProgressBar::valueChanged,
-                         [&](int v) { progress << v; });
+        QObject::connect(f.wizard->findChild<QProgressBar*>("ProgressBar1"),
+                         &QProgressBar::valueChanged, [&](int v) { progress << v; });
         int ticksAtOpen = -1;
-        QObject::connect(f.wizard->findChild<QProgressBar*>("ProgressBar1"), &QProgressBar::valueChanged,
-                         [&](int v) {
+        QObject::connect(f.wizard->findChild<QProgressBar*>("ProgressBar1"),
+                         &QProgressBar::valueChanged, [&](int v) {
                              if (v == 10)
                                  ticksAtOpen = f.ticks;
                          });
         QTest::mouseClick(f.button("BitBtn3"), Qt::LeftButton);
-        QVERIFY(!f.button("BitBtn3")->isVisible());  // covered by the abort button
+        QVERIFY(!f.button("BitBtn3")->isVisible()); // covered by the abort button
         QVERIFY(f.button("BitBtn2")->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);
         qInfo("the whole connection took %d ticks of 50 ms", f.ticks - ticksAtOpen);
         // 10 after the open, 11 … 32 through the steps, 0 at the end.
         QCOMPARE(progress.first(), 10);
         QCOMPARE(progress.last(), 0);
-        QVERIFY(progress.contains(31));  // step 22 completes within its own tick
+        QVERIFY(progress.contains(31)); // step 22 completes within its own tick
         QVERIFY(std::is_sorted(progress.begin(), progress.end() - 1));
 
         QCOMPARE(f.reads(), kReadOrder);
@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(page->versionLabel()->text(), QString("Hardware: 1.2 , Software: 1.05"));
         QCOMPARE(page->editFor(Param::D0)->text(), QString("10"));
         QCOMPARE(page->editFor(Param::LED)->text(), QString("5"));
-        QVERIFY(f.dialogs.messages.isEmpty());  // no opened notice for the wizard's open
+        QVERIFY(f.dialogs.messages.isEmpty()); // no opened notice for the wizard's open
 
         // The cycle takes over and has nothing to write.
         f.main->monitor()->pane(1)->clear();
@@ -155,7 +155,7 @@ private slots:
         const int before = f.readsOf(32);
         QTest::qWait(500);
         const int asked = f.readsOf(32) - before;
-        QVERIFY2(asked >= 6 && asked <= 12, qPrintable(QString::number(asked)));  // every 50 ms
+        QVERIFY2(asked >= 6 && asked <= 12, qPrintable(QString::number(asked))); // every 50 ms
         QCOMPARE(f.wizard->state().WizardStep, 2);
 
         QTest::mouseClick(f.button("BitBtn2"), Qt::LeftButton);

@@ -31,7 +31,9 @@ QStringList framesOf(const QStringList& blocks, std::size_t readSize)
 
 const QString kLed = "f3f30c0500000011";
 const QString kD0 = "f3f3100000284179";
-const QString kYX2 = "f4f405" "0000a03f" "0000f0c0";  // Y 1.25, X2 -7.5
+const QString kYX2 = "f4f405"
+                     "0000a03f"
+                     "0000f0c0"; // Y 1.25, X2 -7.5
 const QString kOutputs = "f4f418";
 
 // A block cut at the read size: seven whole replies, then the first `keep` bytes of `frame`.
@@ -44,7 +46,7 @@ QString cutBlock(const QString& frame, int keep)
     return block + frame.left(keep * 2);
 }
 
-}  // namespace
+} // namespace
 
 class TestBlockWalker : public QObject
 {
@@ -68,8 +70,8 @@ private slots:
             << QStringList{kLed + "f3"} << 64 << QStringList{kLed};
         QTest::newRow("garbage first ends the walk")
             << QStringList{"00" + kLed} << 64 << QStringList{};
-        QTest::newRow("unequal header bytes") << QStringList{"f3f4" + kLed.mid(4)} << 64
-                                              << QStringList{};
+        QTest::newRow("unequal header bytes")
+            << QStringList{"f3f4" + kLed.mid(4)} << 64 << QStringList{};
         QTest::newRow("garbage between frames ends the walk")
             << QStringList{kLed + "aa" + kD0} << 64 << QStringList{kLed};
         QTest::newRow("requests echoed back begin no frame")

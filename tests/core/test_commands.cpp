@@ -18,12 +18,23 @@ private slots:
         QTest::addColumn<int>("command");
         QTest::addColumn<bool>("real");
         const std::tuple<Param, int, bool> rows[] = {
-            {Param::mode, 1, false},   {Param::decp, 2, false},  {Param::Beep, 3, false},
-            {Param::PK1, 8, true},     {Param::PK2, 9, true},    {Param::LED, 12, false},
-            {Param::OFFSET, 13, true}, {Param::COEF, 14, true},  {Param::D0, 16, true},
-            {Param::D1, 17, true},     {Param::D2, 18, true},    {Param::a1, 19, true},
-            {Param::a2, 20, true},     {Param::b1, 21, true},    {Param::b2, 22, true},
-            {Param::filter, 27, true}, {Param::VoltageRange, 29, false},
+            {Param::mode, 1, false},
+            {Param::decp, 2, false},
+            {Param::Beep, 3, false},
+            {Param::PK1, 8, true},
+            {Param::PK2, 9, true},
+            {Param::LED, 12, false},
+            {Param::OFFSET, 13, true},
+            {Param::COEF, 14, true},
+            {Param::D0, 16, true},
+            {Param::D1, 17, true},
+            {Param::D2, 18, true},
+            {Param::a1, 19, true},
+            {Param::a2, 20, true},
+            {Param::b1, 21, true},
+            {Param::b2, 22, true},
+            {Param::filter, 27, true},
+            {Param::VoltageRange, 29, false},
         };
         for (const auto& [p, c, r] : rows)
             QTest::newRow(qPrintable(QString("command %1").arg(c))) << int(p) << c << r;

@@ -17,7 +17,7 @@ std::vector<uint8_t> bytes(std::initializer_list<int> list)
         v.push_back(static_cast<uint8_t>(b));
     return v;
 }
-}  // namespace
+} // namespace
 
 class TestFrame : public QObject
 {
@@ -39,15 +39,15 @@ private slots:
             << true << 8 << bytes({0x00, 0x00, 0xC0, 0x3F})
             << bytes({0xF2, 0xF2, 0x08, 0x00, 0x00, 0xC0, 0x3F, 0x07})
             << ">sending write cmd: 8: 0 0 192 63 ,CRC=7";
-        QTest::newRow("write decp = 4") << true << 2 << bytes({4, 0, 0, 0})
-                                        << bytes({0xF2, 0xF2, 0x02, 0x04, 0, 0, 0, 0x06})
-                                        << ">sending write cmd: 2: 4 0 0 0 ,CRC=6";
-        QTest::newRow("restore defaults") << true << 36 << bytes({0, 0, 0, 0})
-                                          << bytes({0xF2, 0xF2, 0x24, 0, 0, 0, 0, 0x24})
-                                          << ">sending write cmd: 36: 0 0 0 0 ,CRC=36";
+        QTest::newRow("write decp = 4")
+            << true << 2 << bytes({4, 0, 0, 0}) << bytes({0xF2, 0xF2, 0x02, 0x04, 0, 0, 0, 0x06})
+            << ">sending write cmd: 2: 4 0 0 0 ,CRC=6";
+        QTest::newRow("restore defaults")
+            << true << 36 << bytes({0, 0, 0, 0}) << bytes({0xF2, 0xF2, 0x24, 0, 0, 0, 0, 0x24})
+            << ">sending write cmd: 36: 0 0 0 0 ,CRC=36";
         QTest::newRow("measurement request Y and X2 is never logged")
-            << false << 7 << bytes({1, 0, 1, 0}) << bytes({0xF1, 0xF1, 0x07, 0x01, 0, 0x01, 0, 0x09})
-            << QString();
+            << false << 7 << bytes({1, 0, 1, 0})
+            << bytes({0xF1, 0xF1, 0x07, 0x01, 0, 0x01, 0, 0x09}) << QString();
     }
 
     void requestsOnTheWire()
@@ -117,9 +117,9 @@ private slots:
 
         QTest::newRow("LED 5") << bytes({0xF3, 0xF3, 0x0C, 0x05, 0, 0, 0, 0x11}) << true
                                << QStringList{"   <<Received Data: 12: 5 0 0 0 ,CRC=17<->17"};
-        QTest::newRow("bad checksum") << bytes({0xF3, 0xF3, 0x0C, 0x05, 0, 0, 0, 0x12}) << false
-                                      << QStringList{"   <<Received Data: 12: 5 0 0 0 ,CRC=18<->17",
-                                                     "  <<BAD CRC :("};
+        QTest::newRow("bad checksum")
+            << bytes({0xF3, 0xF3, 0x0C, 0x05, 0, 0, 0, 0x12}) << false
+            << QStringList{"   <<Received Data: 12: 5 0 0 0 ,CRC=18<->17", "  <<BAD CRC :("};
         QTest::newRow("checksum wraps in a reply")
             << bytes({0xF3, 0xF3, 0x08, 0x00, 0x00, 0xC0, 0x3F, 0x07}) << true
             << QStringList{"   <<Received Data: 8: 0 0 192 63 ,CRC=7<->7"};
@@ -150,7 +150,7 @@ private slots:
     {
         QTest::addColumn<std::vector<uint8_t>>("frame");
         QTest::addColumn<bool>("decoded");
-        QTest::addColumn<QString>("present");  // which values, in order
+        QTest::addColumn<QString>("present"); // which values, in order
         QTest::addColumn<QList<float>>("values");
         QTest::addColumn<int>("pk1");
         QTest::addColumn<int>("pk2");
@@ -163,10 +163,11 @@ private slots:
             }
             return f;
         };
-        QTest::newRow("outputs only") << withValues(0x18, {}) << true << "" << QList<float>{} << 1 << 1;
+        QTest::newRow("outputs only")
+            << withValues(0x18, {}) << true << "" << QList<float>{} << 1 << 1;
         QTest::newRow("Y and X2 in order, no gap")
-            << withValues(0x05, {1.25f, -7.5f}) << true << "Y X2" << QList<float>{1.25f, -7.5f}
-            << 0 << 0;
+            << withValues(0x05, {1.25f, -7.5f}) << true << "Y X2" << QList<float>{1.25f, -7.5f} << 0
+            << 0;
         QTest::newRow("only X2 sits in bytes 3 to 6")
             << withValues(0x04, {3.0f}) << true << "X2" << QList<float>{3.0f} << 0 << 0;
         QTest::newRow("all three and PK1")
@@ -176,7 +177,8 @@ private slots:
         auto cut = withValues(0x07, {1, 2, 3});
         cut.resize(cut.size() - 1);
         QTest::newRow("short frame is refused") << cut << false << "" << QList<float>{} << 0 << 0;
-        QTest::newRow("no flag byte") << bytes({0xF4, 0xF4}) << false << "" << QList<float>{} << 0 << 0;
+        QTest::newRow("no flag byte")
+            << bytes({0xF4, 0xF4}) << false << "" << QList<float>{} << 0 << 0;
     }
 
     void measurementFrames()

@@ -13,7 +13,7 @@ namespace {
 struct Clock
 {
     DeviceModel model;
-    int64_t now = 1000;  // hundredths
+    int64_t now = 1000; // hundredths
     MeasurementScheduler scheduler{now};
     SamplingSettings sampling;
     int requests = 0;
@@ -47,7 +47,7 @@ std::vector<uint8_t> frame(uint8_t flags, std::initializer_list<float> values)
     return f;
 }
 
-}  // namespace
+} // namespace
 
 class TestMeasurement : public QObject
 {
@@ -58,9 +58,9 @@ private slots:
     {
         Clock c;
         c.sampling.periodMs = 100;
-        c.step(0);  // the countdown starts at 0: the first step asks at once
+        c.step(0); // the countdown starts at 0: the first step asks at once
         QCOMPARE(c.requests, 1);
-        c.run(1000);  // ten seconds
+        c.run(1000); // ten seconds
         QCOMPARE(c.requests, 1 + 100);
         QCOMPARE(c.model.bledna_transmisja, 0);
         QCOMPARE(c.scheduler.MeasureTime(), 10.0);
@@ -77,7 +77,7 @@ private slots:
     void timeAddsUpWithoutDrift()
     {
         Clock c;
-        c.run(360000);  // an hour in hundredths
+        c.run(360000); // an hour in hundredths
         QCOMPARE(c.scheduler.MeasureTime(), 3600.0);
     }
 
@@ -115,7 +115,7 @@ private slots:
         QFETCH(int, period);
         Clock c;
         c.sampling.periodMs = period;
-        c.run(100);  // one second
+        c.run(100); // one second
         QCOMPARE(c.requests, 100);
         QCOMPARE(QString::fromStdString(rateText(c.sampling)), QString("100,00000"));
     }
@@ -127,7 +127,7 @@ private slots:
         c.step(1);
         QCOMPARE(c.requests, 1);
         QVERIFY(c.model.zapytanie);
-        c.run(15);  // 0.15 s later the request counts as lost
+        c.run(15); // 0.15 s later the request counts as lost
         QVERIFY(!c.model.zapytanie);
         QCOMPARE(c.model.bledna_transmisja, 1);
         QCOMPARE(c.requests, 1);
@@ -153,7 +153,7 @@ private slots:
         Clock c;
         c.sampling.continuous = true;
         c.step(1);
-        c.model.zapytanie = false;  // the frame handler's answer
+        c.model.zapytanie = false; // the frame handler's answer
         c.step(1);
         QCOMPARE(c.requests, 2);
         QCOMPARE(c.model.bledna_transmisja, 0);
@@ -178,9 +178,9 @@ private slots:
         Clock c;
         c.sampling.periodMs = 100;
         c.run(50);
-        c.model.GO = false;  // PAUSE
+        c.model.GO = false; // PAUSE
         c.run(30);
-        c.model.GO = true;  // PAUSE again
+        c.model.GO = true; // PAUSE again
         c.run(20);
         QCOMPARE(c.scheduler.MeasureTime(), 0.7);
     }
@@ -231,12 +231,12 @@ private slots:
         QVERIFY(applyMeasurementFrame(m, frame(0x18, {})));
         QCOMPARE(m.OutputPK1, uint8_t(1));
         QCOMPARE(m.OutputPK2, uint8_t(1));
-        QCOMPARE(m.CurrentY, 3.0f);  // absent values keep their last
+        QCOMPARE(m.CurrentY, 3.0f); // absent values keep their last
         QVERIFY(applyMeasurementFrame(m, frame(0x02, {5.0f})));
         QCOMPARE(m.CurrentX1, 10.0f);
         QCOMPARE(m.OutputPK1, uint8_t(0));
         QVERIFY(applyMeasurementFrame(m, frame(0x05, {1.23456f, 2.0f})));
-        QCOMPARE(m.CurrentY, 1.23456f);  // unrounded, unlike a reply
+        QCOMPARE(m.CurrentY, 1.23456f); // unrounded, unlike a reply
         QCOMPARE(m.CurrentX2, 2.0f);
         auto shortFrame = frame(0x07, {1, 2, 3});
         shortFrame.pop_back();
@@ -256,13 +256,14 @@ private slots:
         QTest::addColumn<int>("right");
         QTest::addColumn<int>("left");
         const int max = 2000;
-        QTest::newRow("only X1: d = Y - D0") << true << false << 12.34f << 0.0f << 0.0f << 117 << max - 100;
-        QTest::newRow("neither: d = Y - D0, negative") << false << false << 7.5f << 0.0f << 0.0f << 125
-                                                       << max - 100;
-        QTest::newRow("all three: channels") << true << true << 30.0f << 1.234f << -2.5f << 123
-                                             << max - 250;
-        QTest::newRow("all three: left goes past its maximum") << true << true << 30.0f << 0.0f
-                                                               << 25.0f << 0 << 500;
+        QTest::newRow("only X1: d = Y - D0")
+            << true << false << 12.34f << 0.0f << 0.0f << 117 << max - 100;
+        QTest::newRow("neither: d = Y - D0, negative")
+            << false << false << 7.5f << 0.0f << 0.0f << 125 << max - 100;
+        QTest::newRow("all three: channels")
+            << true << true << 30.0f << 1.234f << -2.5f << 123 << max - 250;
+        QTest::newRow("all three: left goes past its maximum")
+            << true << true << 30.0f << 0.0f << 25.0f << 0 << 500;
     }
 
     void halfBars()
@@ -291,7 +292,7 @@ private slots:
         m.CurrentX1 = -7.9f;
         const BarPositions b = barPositions(m, {false, true, false}, 100);
         QVERIFY(!b.y && !b.right && !b.left && !b.x2);
-        QCOMPARE(b.x1, std::optional<int>(-7));  // signed; the bar clamps it
+        QCOMPARE(b.x1, std::optional<int>(-7)); // signed; the bar clamps it
     }
 
     void notFiniteValuesKeepTheBars()
@@ -302,7 +303,7 @@ private slots:
         m.CurrentX2 = 3;
         const BarPositions b = barPositions(m, {true, true, true}, 100);
         QVERIFY(!b.y && !b.right && !b.x1);
-        QCOMPARE(b.left, std::optional<int>(200));  // |100 - 300|
+        QCOMPARE(b.left, std::optional<int>(200)); // |100 - 300|
         QCOMPARE(b.x2, std::optional<int>(3));
     }
 

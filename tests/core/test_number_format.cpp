@@ -70,8 +70,8 @@ private slots:
         QTest::newRow("scientific with a fraction") << -0.00000123 << "-1,23E-6";
         QTest::newRow("just above 0.00001 is fixed") << 0.0000123 << "0,0000123";
         QTest::newRow("15 integer digits still fixed") << 123456789012345.0 << "123456789012345";
-        QTest::newRow("16 integer digits scientific") << 1234567890123456.0
-                                                      << "1,23456789012346E15";
+        QTest::newRow("16 integer digits scientific")
+            << 1234567890123456.0 << "1,23456789012346E15";
         QTest::newRow("1e15") << 1e15 << "1E15";
         QTest::newRow("rounding carries into a new digit") << 9.9999999999999999 << "10";
         QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << "NAN";

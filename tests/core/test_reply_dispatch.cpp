@@ -57,7 +57,7 @@ struct Fixture
     void feed(const Frame8& f) { dispatcher.dispatch(f); }
 };
 
-}  // namespace
+} // namespace
 
 class TestReplyDispatch : public QObject
 {
@@ -88,7 +88,7 @@ private slots:
         QTest::addColumn<int>("param");
         QTest::addColumn<float>("sent");
         QTest::addColumn<float>("stored");
-        QTest::addColumn<QString>("shown");  // empty: no box changes
+        QTest::addColumn<QString>("shown"); // empty: no box changes
         const float v = 1.23456f;
         QTest::newRow("PK1 kept as received") << 8 << int(Param::PK1) << v << v << "";
         QTest::newRow("PK2 kept as received") << 9 << int(Param::PK2) << v << v << "";
@@ -134,8 +134,8 @@ private slots:
         QCOMPARE(f.view.field1.maxLeft, 148);
         // Box first, then the ranges in their order.
         QCOMPARE(f.view.calls.first(), QString("confirmed %1 120").arg(int(Param::D1)));
-        QCOMPARE(f.view.calls.mid(1), (QStringList{"gauge 1 120", "gauge 0 30", "gauge 3 12000",
-                                                  "gauge 4 10000"}));
+        QCOMPARE(f.view.calls.mid(1),
+                 (QStringList{"gauge 1 120", "gauge 0 30", "gauge 3 12000", "gauge 4 10000"}));
     }
 
     void field1CaptionsSwapForNegativeD1()
@@ -223,8 +223,8 @@ private slots:
         QTest::addColumn<float>("x1");
         QTest::addColumn<QString>("shown");
         QTest::newRow("Y rounded") << 7 << 0.0f << 1.23456f << 1.235f << 0.0f << "result 0 1,235";
-        QTest::newRow("X1 scaled by D1 x 0.1") << 23 << 20.0f << 5.0f << 0.0f << 10.0f
-                                              << "result 1 10";
+        QTest::newRow("X1 scaled by D1 x 0.1")
+            << 23 << 20.0f << 5.0f << 0.0f << 10.0f << "result 1 10";
         QTest::newRow("X1 with D1 = 0 is 0") << 23 << 0.0f << 7.5f << 0.0f << 0.0f << "result 1 0";
     }
 
@@ -272,7 +272,8 @@ private slots:
         QFETCH(QByteArray, triple);
         QFETCH(int, type);
         Fixture f;
-        f.feed(reply(Cmd::DeviceType, {uint8_t(triple[0]), uint8_t(triple[1]), uint8_t(triple[2]), 0x7F}));
+        f.feed(reply(Cmd::DeviceType,
+                     {uint8_t(triple[0]), uint8_t(triple[1]), uint8_t(triple[2]), 0x7F}));
         QCOMPARE(f.model.TypeCode, type);
     }
 
@@ -292,8 +293,8 @@ private slots:
         for (int c : {5, 6, 10, 11, 36})
             QTest::newRow(qPrintable(QString("command %1").arg(c))) << c << QStringList{};
         for (int c : {0, 4, 15, 25, 26, 28, 30, 31, 33, 37, 255})
-            QTest::newRow(qPrintable(QString("unknown %1").arg(c))) << c
-                                                                    << QStringList{"  <<BAD COMMAND :("};
+            QTest::newRow(qPrintable(QString("unknown %1").arg(c)))
+                << c << QStringList{"  <<BAD COMMAND :("};
     }
 
     void acceptedWithoutEffect()

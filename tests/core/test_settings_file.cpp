@@ -24,7 +24,7 @@ std::string fileWith(int line, const std::string& value)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 class TestSettingsFile : public QObject
 {
@@ -35,7 +35,7 @@ private slots:
     {
         const std::string text = writeSettings(Settings{});
         const QStringList lines = QString::fromStdString(text).split("\r\n");
-        QCOMPARE(lines.size(), kSettingsLines + 1);  // the last line ends in CR LF too
+        QCOMPARE(lines.size(), kSettingsLines + 1); // the last line ends in CR LF too
         QCOMPARE(lines.last(), QString());
         QCOMPARE(lines[0], QString("Cz_0= 0"));
         QCOMPARE(lines[4], QString("Sample_rate= 0"));
@@ -46,7 +46,8 @@ private slots:
         QCOMPARE(lines[17], QString("Rejestracja_data= 1"));
         QCOMPARE(lines[20], QString("domyslny_port_com= COM1"));
         for (int i = 21; i < 29; ++i)
-            QVERIFY2(lines[i].startsWith("Wykres_PK") && lines[i].endsWith("= 0"), qPrintable(lines[i]));
+            QVERIFY2(lines[i].startsWith("Wykres_PK") && lines[i].endsWith("= 0"),
+                     qPrintable(lines[i]));
         QVERIFY(!text.empty() && text.find('\n') == text.find("\r\n") + 1);
     }
 
@@ -69,9 +70,9 @@ private slots:
     void keysAreIgnored()
     {
         std::string text;
-        const std::string values[] = {"1", "1", "0", "1", "100", "1", "1", "50", "0", "1",
-                                      "1", "1", "0", "0", "1", "0", "1", "1", "1", "1",
-                                      "COM4", "1", "2", "3", "4", "5", "6", "7", "8"};
+        const std::string values[] = {"1",    "1", "0", "1", "100", "1", "1", "50", "0", "1",
+                                      "1",    "1", "0", "0", "1",   "0", "1", "1",  "1", "1",
+                                      "COM4", "1", "2", "3", "4",   "5", "6", "7",  "8"};
         int n = 0;
         for (const auto& v : values)
             text += "klucz" + std::to_string(n++) + "=\t" + v + "\n";
@@ -89,16 +90,25 @@ private slots:
     {
         QTest::addColumn<int>("line");
         QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("writtenBack");  // the line's value after a read and a write
-        QTest::newRow("7 checks a box") << 1 << "7" << "1";
-        QTest::newRow("-1 checks a box") << 2 << "-1" << "1";
-        QTest::newRow("sample rate raised to 10") << 5 << "5" << "10";
-        QTest::newRow("sample rate lowered") << 5 << "99999999" << "10000000";
-        QTest::newRow("points per page below range") << 8 << "3" << "10";
-        QTest::newRow("points per page as a 16-bit number") << 8 << "40000" << "10";
-        QTest::newRow("points per page wrapping into range") << 8 << "65636" << "100";
-        QTest::newRow("plus sign") << 5 << "+300" << "300";
-        QTest::newRow("line settings keep their sign") << 29 << "-15" << "-15";
+        QTest::addColumn<QString>("writtenBack"); // the line's value after a read and a write
+        QTest::newRow("7 checks a box") << 1 << "7"
+                                        << "1";
+        QTest::newRow("-1 checks a box") << 2 << "-1"
+                                         << "1";
+        QTest::newRow("sample rate raised to 10") << 5 << "5"
+                                                  << "10";
+        QTest::newRow("sample rate lowered") << 5 << "99999999"
+                                             << "10000000";
+        QTest::newRow("points per page below range") << 8 << "3"
+                                                     << "10";
+        QTest::newRow("points per page as a 16-bit number") << 8 << "40000"
+                                                            << "10";
+        QTest::newRow("points per page wrapping into range") << 8 << "65636"
+                                                             << "100";
+        QTest::newRow("plus sign") << 5 << "+300"
+                                   << "300";
+        QTest::newRow("line settings keep their sign") << 29 << "-15"
+                                                       << "-15";
     }
 
     void values()
@@ -116,8 +126,10 @@ private slots:
         QTest::addColumn<QString>("line17");
         QTest::addColumn<QString>("line18");
         QTest::addColumn<bool>("checked");
-        QTest::newRow("17 off, 18 on") << "0" << "1" << true;
-        QTest::newRow("17 on, 18 off") << "1" << "0" << false;
+        QTest::newRow("17 off, 18 on") << "0"
+                                       << "1" << true;
+        QTest::newRow("17 on, 18 off") << "1"
+                                       << "0" << false;
     }
 
     void line18Wins()
@@ -154,7 +166,8 @@ private slots:
         std::size_t afterTen = 0;
         for (int i = 0; i < 10; ++i)
             afterTen = full.find("\r\n", afterTen) + 2;
-        QTest::newRow("cut after line 10") << QByteArray::fromStdString(full.substr(0, afterTen)) << 10;
+        QTest::newRow("cut after line 10")
+            << QByteArray::fromStdString(full.substr(0, afterTen)) << 10;
         QTest::newRow("cut inside line 3, key only")
             << QByteArray("Cz_0= 1\r\nCz_1= 1\r\nCz_2=") << 2;
         QTest::newRow("not a number on line 5")

@@ -27,17 +27,14 @@ ParamSet aligned()
     return s;
 }
 
-}  // namespace
+} // namespace
 
 class TestSyncCycle : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void nothingToWriteWhenInStep()
-    {
-        QVERIFY(!nextWrite(aligned(), aligned()).has_value());
-    }
+    void nothingToWriteWhenInStep() { QVERIFY(!nextWrite(aligned(), aligned()).has_value()); }
 
     void differencesBelowTheThirdDecimalAreNoDifference()
     {
@@ -68,7 +65,7 @@ private slots:
 
     void firstInOrderWins_data()
     {
-        QTest::addColumn<QList<int>>("changed");  // parameters made to differ
+        QTest::addColumn<QList<int>>("changed"); // parameters made to differ
         QTest::addColumn<int>("command");
         QTest::newRow("LED before D0") << QList<int>{int(Param::D0), int(Param::LED)} << 12;
         QTest::newRow("b1 before a2") << QList<int>{int(Param::a2), int(Param::b1)} << 21;
@@ -144,15 +141,15 @@ private slots:
         QCOMPARE(got[9], QString("Set.D0=10 , Stan.D0=10"));
         QCOMPARE(got[13], QString("Set.b1=0 , Stan.b1=0"));
         QCOMPARE(got[16], QString("Set.VoltageRange=0 , Stan.VoltageRange=1"));
-        QCOMPARE(got.mid(17), (QStringList{"Device.GO=1", "Device.zapytanie=0",
-                                           "Device.bledna_transmisja=1"}));
+        QCOMPARE(got.mid(17),
+                 (QStringList{"Device.GO=1", "Device.zapytanie=0", "Device.bledna_transmisja=1"}));
     }
 
     void status_data()
     {
         QTest::addColumn<bool>("detected");
         QTest::addColumn<bool>("go");
-        QTest::addColumn<QString>("text");  // "-" leaves the text
+        QTest::addColumn<QString>("text"); // "-" leaves the text
         QTest::newRow("ready") << true << false << "gotowy do pracy";
         QTest::newRow("working") << true << true << "praca";
         QTest::newRow("not detected") << false << false << "nie wykryto";

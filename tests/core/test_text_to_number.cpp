@@ -15,22 +15,38 @@ private slots:
         QTest::addColumn<QString>("separator");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<double>("value");
-        QTest::newRow("comma") << "12,3456" << "," << true << 12.3456;
-        QTest::newRow("point on a comma locale") << "12.5" << "," << false << 0.0;
-        QTest::newRow("point on a point locale") << "12.5" << "." << true << 12.5;
-        QTest::newRow("blanks around, sign") << "  -4,25 " << "," << true << -4.25;
-        QTest::newRow("plus sign") << "+3" << "," << true << 3.0;
-        QTest::newRow("exponent") << "1,5E3" << "," << true << 1500.0;
-        QTest::newRow("negative exponent") << "25e-1" << "," << true << 2.5;
-        QTest::newRow("no fraction digits") << "7," << "," << true << 7.0;
-        QTest::newRow("no integer digits") << ",5" << "," << true << 0.5;
-        QTest::newRow("two separators") << "1,2,3" << "," << false << 0.0;
-        QTest::newRow("thousands separator") << "1 000" << "," << false << 0.0;
-        QTest::newRow("empty") << "" << "," << false << 0.0;
-        QTest::newRow("only a sign") << "-" << "," << false << 0.0;
-        QTest::newRow("dangling exponent") << "1E" << "," << false << 0.0;
-        QTest::newRow("letters after") << "12abc" << "," << false << 0.0;
-        QTest::newRow("out of range of a double") << "1E999" << "," << false << 0.0;
+        QTest::newRow("comma") << "12,3456"
+                               << "," << true << 12.3456;
+        QTest::newRow("point on a comma locale") << "12.5"
+                                                 << "," << false << 0.0;
+        QTest::newRow("point on a point locale") << "12.5"
+                                                 << "." << true << 12.5;
+        QTest::newRow("blanks around, sign") << "  -4,25 "
+                                             << "," << true << -4.25;
+        QTest::newRow("plus sign") << "+3"
+                                   << "," << true << 3.0;
+        QTest::newRow("exponent") << "1,5E3"
+                                  << "," << true << 1500.0;
+        QTest::newRow("negative exponent") << "25e-1"
+                                           << "," << true << 2.5;
+        QTest::newRow("no fraction digits") << "7,"
+                                            << "," << true << 7.0;
+        QTest::newRow("no integer digits") << ",5"
+                                           << "," << true << 0.5;
+        QTest::newRow("two separators") << "1,2,3"
+                                        << "," << false << 0.0;
+        QTest::newRow("thousands separator") << "1 000"
+                                             << "," << false << 0.0;
+        QTest::newRow("empty") << ""
+                               << "," << false << 0.0;
+        QTest::newRow("only a sign") << "-"
+                                     << "," << false << 0.0;
+        QTest::newRow("dangling exponent") << "1E"
+                                           << "," << false << 0.0;
+        QTest::newRow("letters after") << "12abc"
+                                       << "," << false << 0.0;
+        QTest::newRow("out of range of a double") << "1E999"
+                                                  << "," << false << 0.0;
     }
 
     void decimal()

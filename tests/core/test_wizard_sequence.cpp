@@ -30,7 +30,7 @@ struct FakeDevice : WizardHost
     ReplyDispatcher dispatcher{model, view, nullptr, ','};
     int openResult = 0;
     bool open = false;
-    int ignoreFirst = 0;  // requests left unanswered before the device wakes up
+    int ignoreFirst = 0; // requests left unanswered before the device wakes up
     bool silent = false;
     std::array<char, 3> identity{'K', 'T', '5'};
     std::vector<int> requests;
@@ -57,14 +57,30 @@ struct FakeDevice : WizardHost
         case Cmd::DeviceType:
             data = {uint8_t(identity[0]), uint8_t(identity[1]), uint8_t(identity[2]), 0};
             break;
-        case Cmd::HardwareVersion: data = encodeByte(12); break;
-        case Cmd::SoftwareVersion: data = encodeByte(105); break;
-        case Cmd::Mode: data = encodeByte(1); break;
-        case Cmd::LED: data = encodeByte(5); break;
-        case Cmd::Decp: data = encodeByte(2); break;
-        case Cmd::Beep: data = encodeByte(1); break;
-        case Cmd::VoltageRange: data = encodeByte(1); break;
-        default: data = encodeReal(float(command) + 0.25f); break;
+        case Cmd::HardwareVersion:
+            data = encodeByte(12);
+            break;
+        case Cmd::SoftwareVersion:
+            data = encodeByte(105);
+            break;
+        case Cmd::Mode:
+            data = encodeByte(1);
+            break;
+        case Cmd::LED:
+            data = encodeByte(5);
+            break;
+        case Cmd::Decp:
+            data = encodeByte(2);
+            break;
+        case Cmd::Beep:
+            data = encodeByte(1);
+            break;
+        case Cmd::VoltageRange:
+            data = encodeByte(1);
+            break;
+        default:
+            data = encodeReal(float(command) + 0.25f);
+            break;
         }
         due.push_back(buildFrame(FrameKind::Reply, command, data));
     }
@@ -122,7 +138,7 @@ std::vector<int> withoutRepeats(const std::vector<int>& v)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 class TestWizardSequence : public QObject
 {
@@ -201,16 +217,16 @@ private slots:
         Fixture f;
         f.device.silent = true;
         f.connect();
-        f.wizard.tick();  // step 1: asks once
+        f.wizard.tick(); // step 1: asks once
         QCOMPARE(f.wizard.state().WizardStep, 2);
         QList<bool> failureShown;
         for (int n = 1; n <= 8; ++n) {
             f.wizard.tick();
-            failureShown << f.wizard.state().row(5).iconShown;  // hidden until then
+            failureShown << f.wizard.state().row(5).iconShown; // hidden until then
         }
         QCOMPARE(failureShown, (QList<bool>{false, false, false, false, false, true, true, true}));
         QCOMPARE(f.wizard.state().row(5).icon, RowIcon::Failed);
-        QCOMPARE(f.device.requests, std::vector<int>(9, 32));  // every tick asks again
+        QCOMPARE(f.device.requests, std::vector<int>(9, 32)); // every tick asks again
         QVERIFY(f.wizard.state().connectEnabled);
         QVERIFY(f.wizard.state().abortShown);
 

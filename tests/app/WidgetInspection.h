@@ -1,0 +1,31 @@
+#pragma once
+// What the operator, or a screen reader, finds on a control.
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+// A label's or button's text, a group's title, a combo's shown item, a box's text.
+inline QString shownText(const QWidget* w)
+{
+    if (auto* label = qobject_cast<const QLabel*>(w))
+        return label->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(w))
+        return button->text();
+    if (auto* group = qobject_cast<const QGroupBox*>(w))
+        return group->title();
+    if (auto* combo = qobject_cast<const QComboBox*>(w))
+        return combo->currentText();
+    if (auto* edit = qobject_cast<const QLineEdit*>(w))
+        return edit->text();
+    return {};
+}
+
+inline QString accessibleName(QWidget* w)
+{
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+    return face ? face->text(QAccessible::Name) : QString();
+}
