@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "WidgetInspection.h"
+#include "WidgetTexts.h"
 
 #include <QAccessible>
 #include <QCheckBox>
