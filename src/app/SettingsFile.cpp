@@ -104,6 +104,19 @@ int32_t samplesPerPage(int32_t value)
     return std::clamp<int32_t>(asShort, Settings::kMinSamplesPerPage, Settings::kMaxSamplesPerPage);
 }
 
+// The port must stay one word: a blank in it, or no word at all, would shift every later
+// value onto the wrong setting at the next start.
+std::string portWord(const std::string& name)
+{
+    std::string word;
+    for (char c : name)
+        if (!isSpace(c))
+            word += c;
+    if (word.empty())
+        return Settings{}.PortName;
+    return word.substr(0, Settings::kMaxWordLength);
+}
+
 } // namespace
 
 const std::array<const char*, kSettingsLines>& settingsKeys()
@@ -165,7 +178,7 @@ std::string writeSettings(const Settings& s)
                 else if constexpr (std::is_same_v<T, int32_t Settings::*>)
                     out += std::to_string(s.*target);
                 else if constexpr (std::is_same_v<T, std::string Settings::*>)
-                    out += s.*target;
+                    out += portWord(s.*target);
                 else
                     out += std::to_string(s.LineSettings[target.index]);
             },

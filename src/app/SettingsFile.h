@@ -56,7 +56,8 @@ const std::array<const char*, kSettingsLines>& settingsKeys();
 // it keep their values from `start`. Words are cut at 291 characters.
 Settings readSettings(std::string_view content, const Settings& start = {});
 
-// The 29 lines, "key= value" and CR LF each.
+// The 29 lines, "key= value" and CR LF each. A port name is written as one word: blanks
+// are left out, and an empty name is written as COM1.
 std::string writeSettings(const Settings& s);
 
 } // namespace kx

@@ -93,9 +93,14 @@ bool DeviceEditors::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress)
         return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    // Only keys that give a character (or Enter) count, not Shift or the arrow keys.
+    if (!enter && key->text().isEmpty())
+        return false;
     for (Param p : kNumberBoxes)
         if (watched == m_page->editFor(p))
-            return numberBoxKey(p, static_cast<QKeyEvent*>(event)->key());
+            return numberBoxKey(p, key->key());
     return false;
 }
 

@@ -134,6 +134,10 @@ private slots:
     void typingColoursTheBox()
     {
         Fixture f;
+        const QColor before = DevicePage::boxColour(f.box(Param::D0));
+        QTest::keyClick(f.box(Param::D0), Qt::Key_Left);
+        QTest::keyClick(f.box(Param::D0), Qt::Key_Shift);
+        QCOMPARE(DevicePage::boxColour(f.box(Param::D0)), before); // no character, no colour
         f.type(Param::D0, "1", false);
         QCOMPARE(DevicePage::boxColour(f.box(Param::D0)), DeviceEditors::typingColour());
         QCOMPARE(f.model.Set.D0, 0.0f);

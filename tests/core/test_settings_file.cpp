@@ -203,6 +203,30 @@ private slots:
         QCOMPARE(t.LineSettings[0], 12);
     }
 
+    void portNameStaysOneWord_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("blank inside") << "COM 3"
+                                      << "COM3";
+        QTest::newRow("blanks around") << " /dev/ttyUSB0\t"
+                                       << "/dev/ttyUSB0";
+        QTest::newRow("empty") << ""
+                               << "COM1";
+    }
+
+    void portNameStaysOneWord()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, written);
+        Settings s;
+        s.PortName = port.toStdString();
+        s.LineSettings[7] = 99;
+        const Settings back = readSettings(writeSettings(s));
+        QCOMPARE(QString::fromStdString(back.PortName), written);
+        QCOMPARE(back.LineSettings[7], 99); // the later lines stay in step
+    }
+
     void numbersBeyond32BitsStopTheReading()
     {
         const Settings s = readSettings(fileWith(22, "99999999999"));
