@@ -8,12 +8,16 @@
 #include <QEventLoop>
 #include <QProcess>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <sys/resource.h>
 
+#include <QDir>
+
 #include <cstdio>
 
+#include "app/Dialogs.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "measure/IndicatorPage.h"
@@ -55,6 +59,19 @@ struct CountingSink : kx::ByteSink
     }
 };
 
+// Messages go to standard error: nobody is there to dismiss a box.
+struct PrintedDialogs : kx::Dialogs
+{
+    void showMessage(const QString& text) override { messageBox(text, {}, {}); }
+    void messageBox(const QString& text, const QString&, kx::MessageIcon) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    bool question(const QString&, const QString&) override { return false; }
+    QString openFileName(const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, QString*) override { return {}; }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -71,8 +88,15 @@ int main(int argc, char** argv)
     }
     const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed();
 
+    PrintedDialogs dialogs;
+    kx::setDialogs(&dialogs);
+    // A folder of its own, so no settings of the operator's are read or written.
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+
     kx::Program program;
     program.start();
+    program.mainWindow()->startupTimer().stop();
     kx::TForm1* main = program.mainWindow();
     kx::DeviceModel& model = main->model();
     kx::IndicatorPage* ind = main->indicatorPage();
