@@ -7,6 +7,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
+
+#include <utility>
 
 // A label's or button's text, a group's title, a combo's shown item, a box's text.
 inline QString shownText(const QWidget* w)
@@ -28,4 +31,23 @@ inline QString accessibleName(QWidget* w)
 {
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
     return face ? face->text(QAccessible::Name) : QString();
+}
+
+// The control called name exists under root, is of its class and shows its text.
+inline void checkNamedControl(const QWidget& root, const QString& name, const QString& className,
+                              const QString& text)
+{
+    auto* w = root.findChild<QWidget*>(name);
+    QVERIFY2(w, qPrintable(name));
+    QVERIFY2(w->inherits(qPrintable(className)), w->metaObject()->className());
+    QCOMPARE(shownText(w), text);
+}
+
+// Each accessor returned the control of the name paired with it.
+inline void checkAccessors(const QList<std::pair<QWidget*, const char*>>& pairs)
+{
+    for (const auto& [widget, name] : pairs) {
+        QVERIFY2(widget, name);
+        QCOMPARE(widget->objectName(), QString::fromLatin1(name));
+    }
 }

@@ -150,10 +150,7 @@ private slots:
         QFETCH(QString, className);
         QFETCH(QString, text);
         ChartPage page;
-        auto* w = page.findChild<QWidget*>(name);
-        QVERIFY2(w, qPrintable(name));
-        QVERIFY2(w->inherits(qPrintable(className)), w->metaObject()->className());
-        QCOMPARE(shownText(w), text);
+        checkNamedControl(page, name, className, text);
     }
 
     void chartAccessorsReturnTheNamedControls()
@@ -184,10 +181,7 @@ private slots:
             {page.saveExcelButton(), "ButtonSaveExcel"},
             {page.saveJpgButton(), "ButtonSaveJpg"},
         };
-        for (const auto& [widget, name] : pairs) {
-            QVERIFY2(widget, name);
-            QCOMPARE(widget->objectName(), QString::fromLatin1(name));
-        }
+        checkAccessors(pairs);
         // The paging controls, "sample rate:" and the two page buttons form one group.
         for (QWidget* w :
              {static_cast<QWidget*>(page.pagingBox()), static_cast<QWidget*>(page.trackingBox()),
@@ -444,10 +438,10 @@ private slots:
         QFETCH(bool, checked);
         QFETCH(bool, enabled);
         RegisterPage page;
+        checkNamedControl(page, name, className, text);
+        if (QTest::currentTestFailed())
+            return;
         auto* w = page.findChild<QWidget*>(name);
-        QVERIFY2(w, qPrintable(name));
-        QVERIFY2(w->inherits(qPrintable(className)), w->metaObject()->className());
-        QCOMPARE(shownText(w), text);
         auto* box = qobject_cast<QGroupBox*>(w->parentWidget());
         QVERIFY2(box, "not in a group");
         QCOMPARE(box->title(), group);
@@ -477,10 +471,7 @@ private slots:
             {page.saveButton(), "ButtonSave"},
             {page.grid(), "RegisterGrid"},
         };
-        for (const auto& [widget, name] : pairs) {
-            QVERIFY2(widget, name);
-            QCOMPARE(widget->objectName(), QString::fromLatin1(name));
-        }
+        checkAccessors(pairs);
         QVERIFY(page.model());
         QCOMPARE(page.grid()->model(), page.model());
     }

@@ -228,10 +228,7 @@ private slots:
         QFETCH(QString, className);
         QFETCH(QString, text);
         IndicatorPage page;
-        auto* w = page.findChild<QWidget*>(name);
-        QVERIFY2(w, qPrintable(name));
-        QVERIFY2(w->inherits(qPrintable(className)), w->metaObject()->className());
-        QCOMPARE(shownText(w), text);
+        checkNamedControl(page, name, className, text);
     }
 
     void indicatorAccessorsReturnTheNamedControls()
@@ -262,10 +259,7 @@ private slots:
             {page.timeLabel(), "TimeLabel"},
             {page.rateLabel(), "RateLabel"},
         };
-        for (const auto& [widget, name] : pairs) {
-            QVERIFY2(widget, name);
-            QCOMPARE(widget->objectName(), QString::fromLatin1(name));
-        }
+        checkAccessors(pairs);
         // Each channel's controls sit in that channel's group.
         QCOMPARE(page.yBar()->parentWidget()->objectName(), QString("GroupBoxY"));
         QCOMPARE(page.x1Active()->parentWidget()->objectName(), QString("GroupBoxX1"));
@@ -474,10 +468,7 @@ private slots:
         QFETCH(QString, className);
         QFETCH(QString, text);
         DevicePage page;
-        auto* w = page.findChild<QWidget*>(name);
-        QVERIFY2(w, qPrintable(name));
-        QVERIFY2(w->inherits(qPrintable(className)), w->metaObject()->className());
-        QCOMPARE(shownText(w), text);
+        checkNamedControl(page, name, className, text);
     }
 
     void editForMapsEachParameter_data()
@@ -551,10 +542,7 @@ private slots:
             {page.statusLabel(), "Label66"},
             {page.sensorCountLabel(), "SensorCount"},
         };
-        for (const auto& [widget, name] : pairs) {
-            QVERIFY2(widget, name);
-            QCOMPARE(widget->objectName(), QString::fromLatin1(name));
-        }
+        checkAccessors(pairs);
     }
 
     void boxColours_data()
