@@ -10,26 +10,6 @@
 
 namespace kx {
 
-namespace {
-
-bool isGeometry(Param p)
-{
-    switch (p) {
-    case Param::D0:
-    case Param::D1:
-    case Param::D2:
-    case Param::a1:
-    case Param::a2:
-    case Param::b1:
-    case Param::b2:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
 MainView::MainView(DevicePage* device, IndicatorPage* indicators)
     : m_device(device), m_indicators(indicators)
 {}

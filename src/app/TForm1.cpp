@@ -3,13 +3,10 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
-#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <iostream>
 
@@ -73,9 +70,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
         dialogs().showMessage("nie odnaleziono pliku konfiguracyjnego!");
     applySettings(settings, *this);
     m_registerPage->writeHeaderRow();
-    m_model.TypeName = kUnrecognisedTypeName;
-    m_link->PortChosen = true;
-    m_link->SuppressOpenNotice = false;
 
     m_startupTimer.setObjectName("StartupTimer");
     m_startupTimer.setSingleShot(true);
@@ -97,10 +91,7 @@ void TForm1::attachWindows(const Windows& windows)
     m_windows = windows;
     m_link->setTrafficLog(windows.monitor);
     m_dispatcher->setTrafficLog(windows.monitor);
-    m_editors->setRequests(m_link->requests());
-    m_sync->setRequests(m_link->requests());
     m_sync->setMonitor(windows.monitor);
-    m_measure->setRequests(m_link->requests());
 }
 
 void TForm1::startTimers()

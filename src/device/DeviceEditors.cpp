@@ -26,12 +26,6 @@ constexpr Param kNumberBoxes[] = {
     Param::PK1, Param::PK2, Param::COEF, Param::OFFSET, Param::filter, Param::LED, Param::decp,
     Param::D0,  Param::D1,  Param::D2,   Param::a1,     Param::a2,     Param::b1,  Param::b2};
 
-bool isGeometry(Param p)
-{
-    return p == Param::D0 || p == Param::D1 || p == Param::D2 || p == Param::a1 || p == Param::a2 ||
-           p == Param::b1 || p == Param::b2;
-}
-
 bool isWholeNumberBox(Param p)
 {
     return p == Param::COEF || p == Param::OFFSET || p == Param::filter || p == Param::LED ||

@@ -27,6 +27,13 @@ enum class Param
 
 constexpr std::size_t kParamCount = 17;
 
+// The geometry of the two measuring fields: their boxes turn orange once confirmed.
+constexpr bool isGeometry(Param p)
+{
+    return p == Param::D0 || p == Param::D1 || p == Param::D2 || p == Param::a1 || p == Param::a2 ||
+           p == Param::b1 || p == Param::b2;
+}
+
 // The measured values.
 enum class Channel
 {

@@ -120,7 +120,7 @@ void MeasurementControl::HandleMeasurementFrame(std::span<const uint8_t> frame)
         return;
     auto show = [this](Channel c, float v) {
         m_device->resultBox(c)->setText(
-            QString::fromStdString(formatGeneral(RoundTo3(v), separator())));
+            QString::fromStdString(formatGeneral(RoundTo3(v), m_separator)));
     };
     if (hasY)
         show(Channel::Y, m_model.CurrentY);

@@ -78,7 +78,6 @@ public slots:
 
 private:
     void lockGroups(bool locked);
-    char separator() const { return m_separator; }
 
     DeviceModel& m_model;
     IndicatorPage* m_indicators;

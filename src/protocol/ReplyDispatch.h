@@ -61,7 +61,6 @@ public:
         : m_model(model), m_view(view), m_log(log), m_separator(decimalSeparator)
     {}
 
-    void setDecimalSeparator(char c) { m_separator = c; }
     void setTrafficLog(TrafficLog* log) { m_log = log; }
 
     // reply has passed the checksum.

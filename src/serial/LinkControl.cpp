@@ -32,6 +32,12 @@ void LinkControl::send(const uint8_t* data, int length)
     m_serial.send(data, length);
 }
 
+void LinkControl::appendLine(const std::string& line)
+{
+    if (m_log)
+        m_log->appendLine(line);
+}
+
 void LinkControl::OnSerialEvent(SerialEngine& engine, SerialEvent event)
 {
     if (event != PortOpened && event != PortClosed && event != DataReceived)

@@ -33,7 +33,7 @@ public:
     virtual void measurementFrameReceived(std::span<const uint8_t> frame) = 0;
 };
 
-class LinkControl : public QObject, public ByteSink
+class LinkControl : public QObject, public ByteSink, public TrafficLog
 {
     Q_OBJECT
 
@@ -47,9 +47,12 @@ public:
     void setTrafficLog(TrafficLog* log) { m_log = log; }
     void setFrameConsumer(FrameConsumer* consumer) { m_consumer = consumer; }
 
-    // Requests go to the engine and, while the monitor is shown, to its traffic pane.
-    RequestChannel requests() { return {this, m_log}; }
+    // Requests go to the engine and, while the monitor is shown, to its traffic pane. The
+    // channel stays valid when the monitor is attached later.
+    RequestChannel requests() { return {this, this}; }
     void send(const uint8_t* data, int length) override;
+    bool isShown() const override { return m_log && m_log->isShown(); }
+    void appendLine(const std::string& line) override;
 
     // Link state.
     bool PortOpen = false;
