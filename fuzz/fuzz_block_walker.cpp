@@ -1,11 +1,13 @@
 // Arbitrary byte blocks through the block walk and the frame decoders. The first byte picks
 // the read size, and each block is copied to a buffer of exactly its length so the address
-// sanitizer catches a read past it.
+// sanitizer catches a read past it. Every byte walked must come out once, in order, in a
+// frame or in a dropped piece.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "protocol/BlockWalker.h"
 #include "protocol/Frame.h"
@@ -29,6 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const std::size_t readSize = 1 + data[0] % 64;
     kx::BlockWalker walker(readSize);
     NullLog log;
+    std::vector<uint8_t> walked;
+    std::vector<uint8_t> out;
+    const auto dropped = [&](kx::DroppedPiece piece, std::span<const uint8_t> bytes) {
+        if (bytes.empty() || bytes.size() > 64 + kx::kMaxMeasurementFrameSize)
+            std::abort();
+        if (piece != kx::DroppedPiece::StrayBytes && bytes[0] != 0xF3 && bytes[0] != 0xF4)
+            std::abort();
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    };
     std::size_t pos = 1;
     while (pos < size) {
         // Each block: a length byte (blocks never exceed the read size), then the block.
@@ -40,22 +51,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         std::memcpy(block.get(), data + pos, length);
         pos += length;
         if (block[0] == 0xEE)
-            walker.reset(); // stands for a port close
-        walker.walk({block.get(), length}, [&](kx::FrameKind kind, std::span<const uint8_t> f) {
-            if (kind == kx::FrameKind::Reply) {
-                if (f.size() != kx::kFrameSize)
+            walker.reset(dropped); // stands for a port close
+        walked.insert(walked.end(), block.get(), block.get() + length);
+        walker.walk(
+            {block.get(), length},
+            [&](kx::FrameKind kind, std::span<const uint8_t> f) {
+                out.insert(out.end(), f.begin(), f.end());
+                if (kind == kx::FrameKind::Reply) {
+                    if (f.size() != kx::kFrameSize)
+                        std::abort();
+                    kx::Frame8 frame;
+                    std::memcpy(frame.data(), f.data(), f.size());
+                    kx::logAndCheckReply(&log, frame);
+                    (void)kx::replyReal(frame);
+                } else if (kind == kx::FrameKind::Measurement) {
+                    if (!kx::decodeMeasurement(f))
+                        std::abort(); // the walk hands over whole frames only
+                } else {
                     std::abort();
-                kx::Frame8 frame;
-                std::memcpy(frame.data(), f.data(), f.size());
-                kx::logAndCheckReply(&log, frame);
-                (void)kx::replyReal(frame);
-            } else if (kind == kx::FrameKind::Measurement) {
-                if (!kx::decodeMeasurement(f))
-                    std::abort(); // the walk hands over whole frames only
-            } else {
-                std::abort();
-            }
-        });
+                }
+            },
+            dropped);
     }
+    walker.reset(dropped);
+    if (out != walked)
+        std::abort();
     return 0;
 }

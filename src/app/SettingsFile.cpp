@@ -65,6 +65,11 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
 class Words
 {
 public:
@@ -80,6 +85,33 @@ public:
         while (m_pos < m_text.size() && !isSpace(m_text[m_pos]))
             ++m_pos;
         return m_text.substr(begin, std::min(m_pos - begin, Settings::kMaxWordLength));
+    }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+// The lines that carry settings: CR LF, LF and a lone CR each end a line, and a line of
+// blanks only carries none, so neither the line ends nor blank lines shift a setting.
+class Lines
+{
+public:
+    explicit Lines(std::string_view text) : m_text(text) {}
+
+    std::optional<std::string_view> next()
+    {
+        while (m_pos < m_text.size()) {
+            const std::size_t begin = m_pos;
+            while (m_pos < m_text.size() && !isLineEnd(m_text[m_pos]))
+                ++m_pos;
+            const std::string_view line = m_text.substr(begin, m_pos - begin);
+            while (m_pos < m_text.size() && isLineEnd(m_text[m_pos]))
+                ++m_pos;
+            if (Words(line).next())
+                return line;
+        }
+        return std::nullopt;
     }
 
 private:
@@ -104,8 +136,8 @@ int32_t samplesPerPage(int32_t value)
     return std::clamp<int32_t>(asShort, Settings::kMinSamplesPerPage, Settings::kMaxSamplesPerPage);
 }
 
-// The port must stay one word: a blank in it, or no word at all, would shift every later
-// value onto the wrong setting at the next start.
+// The port must stay one word: the reader takes a line without a value, or with a blank
+// inside it, as bad, and the next start would fall back to the default port.
 std::string portWord(const std::string& name)
 {
     std::string word;
@@ -115,6 +147,30 @@ std::string portWord(const std::string& name)
     if (word.empty())
         return Settings{}.PortName;
     return word.substr(0, Settings::kMaxWordLength);
+}
+
+// The value of one line into its setting; a value that does not fit changes nothing.
+void apply(Settings& s, const Line& line, std::string_view value)
+{
+    if (auto* text = std::get_if<std::string Settings::*>(&line.target)) {
+        s.*(*text) = std::string(value);
+        return;
+    }
+    const auto number = wholeDecimal(value);
+    if (!number)
+        return;
+    if (auto* check = std::get_if<bool Settings::*>(&line.target)) {
+        s.*(*check) = *number != 0;
+    } else if (auto* integer = std::get_if<int32_t Settings::*>(&line.target)) {
+        if (*integer == &Settings::Sample_rate)
+            s.Sample_rate = std::clamp(*number, Settings::kMinSampleRate, Settings::kMaxSampleRate);
+        else if (*integer == &Settings::Sample_per_page)
+            s.Sample_per_page = samplesPerPage(*number);
+        else
+            s.*(*integer) = *number;
+    } else {
+        s.LineSettings[std::get<LineSetting>(line.target).index] = *number;
+    }
 }
 
 } // namespace
@@ -133,33 +189,18 @@ const std::array<const char*, kSettingsLines>& settingsKeys()
 Settings readSettings(std::string_view content, const Settings& start)
 {
     Settings s = start;
-    Words words(content);
+    Lines lines(content);
     for (const Line& line : table()) {
-        if (!words.next())
+        const auto text = lines.next();
+        if (!text)
             break;
+        Words words(*text);
+        words.next(); // the key
         const auto value = words.next();
-        if (!value)
-            break;
-        if (auto* text = std::get_if<std::string Settings::*>(&line.target)) {
-            s.*(*text) = std::string(*value);
-            continue;
-        }
-        const auto number = wholeDecimal(*value);
-        if (!number)
-            break;
-        if (auto* check = std::get_if<bool Settings::*>(&line.target)) {
-            s.*(*check) = *number != 0;
-        } else if (auto* integer = std::get_if<int32_t Settings::*>(&line.target)) {
-            if (*integer == &Settings::Sample_rate)
-                s.Sample_rate =
-                    std::clamp(*number, Settings::kMinSampleRate, Settings::kMaxSampleRate);
-            else if (*integer == &Settings::Sample_per_page)
-                s.Sample_per_page = samplesPerPage(*number);
-            else
-                s.*(*integer) = *number;
-        } else {
-            s.LineSettings[std::get<LineSetting>(line.target).index] = *number;
-        }
+        // A line of another shape leaves its setting as it was; the next line is read all
+        // the same.
+        if (value && !words.next())
+            apply(s, line, *value);
     }
     return s;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // config.ini: the operator's preferences between runs, 29 lines of "key= value" in a fixed
-// order. The reader goes by position and ignores the keys; both directions walk one table.
+// order. The reader goes line by line, by position, and ignores the keys; both directions
+// walk one table.
 
 #include <array>
 #include <cstdint>
@@ -49,11 +50,15 @@ constexpr int kSettingsLines = 29;
 // The key of each line, in order (line 18 repeats the key of line 15).
 const std::array<const char*, kSettingsLines>& settingsKeys();
 
-// Reads by position: for each line a key word (thrown away) and a value word. Check boxes
-// take any non-zero number as checked; the sampling period is brought into its range, the
-// points per page are taken as a signed 16-bit number within theirs. The first missing word
-// or value that is not a whole decimal number ends the reading: that setting and all after
-// it keep their values from `start`. Words are cut at 291 characters.
+// Reads line by line and by position: the n-th line that is not blank goes to the n-th
+// setting, whatever its key. CR LF, LF and a lone CR all end a line; blank lines carry no
+// setting, so they shift nothing, while a missing line moves every later one up a setting.
+// A line is a key word (thrown away) and a value word. Check boxes take any non-zero number
+// as checked; the sampling period is brought into its range, the points per page are taken
+// as a signed 16-bit number within theirs. A bad line (no value, more than one value word,
+// or a value that is not a whole decimal number in 32 bits where one is due) leaves only its
+// own setting at its value from `start`; the lines after it are read all the same. Settings
+// past the end of the file keep their values from `start`. Words are cut at 291 characters.
 Settings readSettings(std::string_view content, const Settings& start = {});
 
 // The 29 lines, "key= value" and CR LF each. A port name is written as one word: blanks

@@ -1,5 +1,7 @@
 #include "device/SyncCycle.h"
 
+#include <cmath>
+
 #include "device/NumberFormat.h"
 #include "device/RoundTo3.h"
 #include "protocol/Commands.h"
@@ -20,7 +22,12 @@ bool inStep(const ParamSet& set, const ParamSet& stan, Param p)
 {
     if (!ParamSet::isReal(p))
         return set.integer(p) == stan.integer(p);
-    // NaN compares unequal to everything, itself included.
+    // A desired value that is not finite (a NaN the device reported and the wizard copied)
+    // is nothing to write: written, it would be sent on every tick and hold back every
+    // parameter after it.
+    if (!std::isfinite(set.real(p)))
+        return true;
+    // A reported NaN compares unequal to everything.
     return RoundTo3(set.real(p)) == RoundTo3(stan.real(p));
 }
 

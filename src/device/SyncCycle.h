@@ -22,11 +22,12 @@ struct SyncWrite
 const std::vector<Param>& syncOrder();
 
 // Whether the desired and reported values of p agree: integers exactly, reals after RoundTo3
-// on both sides; a value that is not a number never agrees.
+// on both sides. A desired real that is not finite counts as agreeing (it is never written);
+// a finite desired value never agrees with a reported NaN.
 bool inStep(const ParamSet& set, const ParamSet& stan, Param p);
 
 // The write for the first parameter, in syncOrder(), whose values differ; the desired value
-// itself is written (a real unrounded, an integer as its low byte).
+// itself is written (a real unrounded, an integer as its low byte), and always finite.
 std::optional<SyncWrite> nextWrite(const ParamSet& set, const ParamSet& stan);
 
 // The twenty lines of the state pane.

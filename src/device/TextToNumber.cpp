@@ -1,5 +1,6 @@
 #include "device/TextToNumber.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -109,6 +110,23 @@ std::optional<int32_t> parseWholeNumber(std::string_view text)
         return std::nullopt;
     return negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
                     : static_cast<int32_t>(magnitude);
+}
+
+int32_t clampToDeviceLimits(Param p, int32_t typed)
+{
+    if (p == Param::LED)
+        return std::clamp(typed, 0, kMaxLED);
+    if (p == Param::decp)
+        return std::clamp(typed, 0, kMaxDecp);
+    return typed;
+}
+
+std::optional<int32_t> parseWholeNumberFor(Param p, std::string_view text)
+{
+    const auto n = parseWholeNumber(text);
+    if (!n)
+        return n;
+    return clampToDeviceLimits(p, *n);
 }
 
 } // namespace kx

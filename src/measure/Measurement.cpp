@@ -28,13 +28,13 @@ std::optional<int> absolute(std::optional<int> v)
     return *v == INT_MIN ? INT_MAX : std::abs(*v);
 }
 
-std::string twoDecimals(double v)
+std::string twoDecimals(double v, char decimalSeparator)
 {
     const int previous = std::fegetround();
     std::fesetround(FE_TONEAREST);
     const double r = std::nearbyint(v * 100) / 100;
     std::fesetround(previous);
-    return formatGeneral(r, ',');
+    return formatGeneral(r, decimalSeparator);
 }
 
 } // namespace
@@ -56,7 +56,7 @@ bool MeasurementScheduler::IdleStep(int64_t now, DeviceModel& model,
     const int64_t stepMs = m_stepHundredths * 10;
     if (!sampling.continuous) {
         m_countdownMs -= stepMs;
-        if (m_countdownMs > 5)
+        if (m_countdownMs > kEarlyMs)
             return false;
         // Reloaded with the whole period: an overshoot is not carried over.
         m_countdownMs = effectivePeriod(sampling.periodMs);
@@ -74,6 +74,19 @@ bool MeasurementScheduler::IdleStep(int64_t now, DeviceModel& model,
         model.bledna_transmisja = 1;
     }
     return false;
+}
+
+std::optional<int64_t>
+MeasurementScheduler::hundredthsUntilNextRequest(int64_t now, const DeviceModel& model,
+                                                 const SamplingSettings& sampling) const
+{
+    if (!model.GO || model.TypeCode == 0 || sampling.continuous)
+        return std::nullopt;
+    // The hundredths IdleStep must count from the previous reading before the countdown is
+    // down to kEarlyMs.
+    const int64_t left = m_countdownMs - kEarlyMs;
+    const int64_t steps = left > 0 ? (left + 9) / 10 : 0;
+    return std::max<int64_t>(0, m_previous + steps - now);
 }
 
 void MeasurementScheduler::start()
@@ -120,6 +133,7 @@ bool applyMeasurementFrame(DeviceModel& model, std::span<const uint8_t> frame, b
     const auto m = decodeMeasurement(frame);
     if (!m)
         return false;
+    deviceAnswered(model);
     model.OutputPK1 = m->outputPK1;
     model.OutputPK2 = m->outputPK2;
     if (m->hasY)
@@ -137,6 +151,11 @@ bool applyMeasurementFrame(DeviceModel& model, std::span<const uint8_t> frame, b
     return true;
 }
 
+void deviceAnswered(DeviceModel& model)
+{
+    model.bledna_transmisja = 0;
+}
+
 std::string rateText(const SamplingSettings& sampling)
 {
     if (sampling.continuous)
@@ -147,17 +166,38 @@ std::string rateText(const SamplingSettings& sampling)
 
 std::string timeText(double seconds)
 {
-    return twoDecimals(seconds);
+    return timeText(seconds, ',');
+}
+
+std::string timeText(double seconds, char decimalSeparator)
+{
+    return twoDecimals(seconds, decimalSeparator);
 }
 
 std::optional<std::string> PeriodMeter::frame(double measureTime)
 {
+    return frame(measureTime, ',');
+}
+
+std::optional<std::string> PeriodMeter::frame(double measureTime, char decimalSeparator)
+{
+    // The time went back (the measurement started again without a restart here): this frame
+    // begins a new count rather than closing a period that never was.
+    if (measureTime < m_start) {
+        restart(measureTime);
+        return std::nullopt;
+    }
     if (++m_count < 10)
         return std::nullopt;
     const double meanMs = (measureTime - m_start) * 1000 * 0.1;
+    restart(measureTime);
+    return twoDecimals(meanMs, decimalSeparator);
+}
+
+void PeriodMeter::restart(double measureTime)
+{
     m_start = measureTime;
     m_count = 0;
-    return twoDecimals(meanMs);
 }
 
 } // namespace kx

@@ -32,6 +32,8 @@ class MeasurementScheduler
 public:
     static constexpr int32_t kMinPeriodMs = 10;
     static constexpr int64_t kReplyTimeoutMs = 150;
+    // A timed request goes out once its countdown is down to this.
+    static constexpr int64_t kEarlyMs = 5;
 
     // The clock reading (hundredths of a second since any fixed point) at construction.
     explicit MeasurementScheduler(int64_t nowHundredths = 0) : m_previous(nowHundredths) {}
@@ -41,6 +43,14 @@ public:
 
     void start(); // START: time and countdown from zero
     void stop();  // STOP: likewise; GO is the caller's
+
+    // How long, from the clock reading now, until an idle step sends the next timed
+    // request: 0 when it is due already, nothing when none is waiting (GO clear, no device
+    // type, continuous sampling). Arm a single-shot timer for that many hundredths (× 10 ms)
+    // and run an idle step when it fires, so requests leave on time between other events.
+    std::optional<int64_t> hundredthsUntilNextRequest(int64_t nowHundredths,
+                                                      const DeviceModel& model,
+                                                      const SamplingSettings& sampling) const;
 
     double MeasureTime() const { return double(m_timeHundredths) / 100.0; }
     double ClockStep() const { return double(m_stepHundredths) / 100.0; }
@@ -68,21 +78,32 @@ struct BarPositions
 BarPositions barPositions(const DeviceModel& model, const ActiveValues& active, int leftMaximum);
 
 // A measurement frame's effect on the model: outputs first, then the present values, X1 and
-// X2 scaled by the reported widths (× D × 0.1). Returns false, changing nothing, for a frame
-// shorter than its flags announce.
+// X2 scaled by the reported widths (× D × 0.1); the device has answered, so the transmission
+// fault clears. Returns false, changing nothing, for a frame shorter than its flags announce.
 bool applyMeasurementFrame(DeviceModel& model, std::span<const uint8_t> frame, bool* hasY = nullptr,
                            bool* hasX1 = nullptr, bool* hasX2 = nullptr);
+
+// The device has answered (a measurement frame or a reply): the last request was not lost
+// after all, so the transmission fault clears. applyMeasurementFrame does this itself.
+void deviceAnswered(DeviceModel& model);
 
 // "%3.5f" samples per second, with a decimal comma; empty in continuous sampling.
 std::string rateText(const SamplingSettings& sampling);
 // Seconds rounded to two decimals, halves to even, shortest form, decimal comma.
 std::string timeText(double seconds);
+// The same with the locale's decimal separator.
+std::string timeText(double seconds, char decimalSeparator);
 
-// The continuous-sampling period meter: after every tenth frame, their mean period in ms.
+// The continuous-sampling period meter: after every tenth frame, their mean period in ms,
+// rounded to two decimals (decimal comma unless a separator is given).
 class PeriodMeter
 {
 public:
     std::optional<std::string> frame(double measureTime);
+    std::optional<std::string> frame(double measureTime, char decimalSeparator);
+    // Counts again from measureTime: at START and STOP (the time starts again from 0) and
+    // when continuous sampling is switched on (the frames before belong to no period).
+    void restart(double measureTime);
 
 private:
     int m_count = 0;

@@ -307,6 +307,216 @@ private slots:
         QCOMPARE(b.x2, std::optional<int>(3));
     }
 
+    void nextRequestDue_data()
+    {
+        QTest::addColumn<int>("period");   // ms
+        QTest::addColumn<int>("progress"); // hundredths stepped since the last request
+        QTest::addColumn<int>("later");    // hundredths from that step to the question
+        QTest::addColumn<int>("due");      // hundredths from the question
+        QTest::newRow("100 ms, just asked") << 100 << 0 << 0 << 10;
+        QTest::newRow("100 ms, 3 hundredths on") << 100 << 3 << 0 << 7;
+        QTest::newRow("100 ms, one hundredth to go") << 100 << 9 << 0 << 1;
+        QTest::newRow("100 ms, asked 4 hundredths after the step") << 100 << 0 << 4 << 6;
+        QTest::newRow("30 ms: the last 5 ms are early enough") << 30 << 0 << 0 << 3;
+        QTest::newRow("25 ms") << 25 << 0 << 0 << 2;
+        QTest::newRow("15 ms") << 15 << 0 << 0 << 1;
+        QTest::newRow("10 ms") << 10 << 0 << 0 << 1;
+        QTest::newRow("period 0 counts as 10 ms") << 0 << 0 << 0 << 1;
+        QTest::newRow("2 s") << 2000 << 150 << 0 << 50;
+        QTest::newRow("overdue: due now") << 30 << 0 << 5 << 0;
+    }
+
+    // The moment given is the one at which IdleStep sends: not a hundredth earlier.
+    void nextRequestDue()
+    {
+        QFETCH(int, period);
+        QFETCH(int, progress);
+        QFETCH(int, later);
+        QFETCH(int, due);
+        Clock c;
+        c.sampling.periodMs = period;
+        c.step(0);
+        QCOMPARE(c.requests, 1);
+        if (progress > 0)
+            c.step(progress);
+        QCOMPARE(c.requests, 1);
+        const auto got = c.scheduler.hundredthsUntilNextRequest(c.now + later, c.model, c.sampling);
+        QCOMPARE(got, std::optional<int64_t>(due));
+
+        if (due > 0) {
+            Clock early = c;
+            early.step(later + due - 1);
+            QCOMPARE(early.requests, 1);
+        }
+        Clock onTime = c;
+        onTime.step(later + due);
+        QCOMPARE(onTime.requests, 2);
+    }
+
+    void noRequestDue_data()
+    {
+        QTest::addColumn<bool>("go");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("continuous");
+        QTest::newRow("stopped or paused") << false << 4 << false;
+        QTest::newRow("no device type") << true << 0 << false;
+        QTest::newRow("continuous sampling") << true << 4 << true;
+    }
+
+    void noRequestDue()
+    {
+        QFETCH(bool, go);
+        QFETCH(int, type);
+        QFETCH(bool, continuous);
+        Clock c;
+        c.sampling.periodMs = 100;
+        c.step(0);
+        c.step(3);
+        c.model.GO = go;
+        c.model.TypeCode = type;
+        c.sampling.continuous = continuous;
+        QCOMPARE(c.scheduler.hundredthsUntilNextRequest(c.now, c.model, c.sampling),
+                 std::optional<int64_t>());
+    }
+
+    void startMakesTheFirstRequestDueAtOnce()
+    {
+        Clock c;
+        c.sampling.periodMs = 100;
+        c.step(0);
+        c.step(4);
+        c.scheduler.start();
+        QCOMPARE(c.scheduler.hundredthsUntilNextRequest(c.now, c.model, c.sampling),
+                 std::optional<int64_t>(0));
+        c.step(0);
+        QCOMPARE(c.requests, 2);
+    }
+
+    void transmissionFaultClearsWhenTheDeviceAnswers_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("fault"); // bledna_transmisja after it
+        QTest::newRow("measurement frame") << "frame" << 0;
+        QTest::newRow("frame carrying only the outputs") << "outputs" << 0;
+        QTest::newRow("reply") << "reply" << 0;
+        QTest::newRow("frame shorter than its flags") << "short" << 1;
+        QTest::newRow("no answer") << "none" << 1;
+    }
+
+    void transmissionFaultClearsWhenTheDeviceAnswers()
+    {
+        QFETCH(QString, answer);
+        QFETCH(int, fault);
+        Clock c;
+        c.sampling.continuous = true;
+        c.step(1);
+        c.run(15); // the request counts as lost
+        QCOMPARE(c.model.bledna_transmisja, 1);
+        c.step(0); // the next request goes out
+        QCOMPARE(c.requests, 2);
+        if (answer == "frame") {
+            QVERIFY(applyMeasurementFrame(c.model, frame(0x01, {2.5f})));
+        } else if (answer == "outputs") {
+            QVERIFY(applyMeasurementFrame(c.model, frame(0x18, {})));
+        } else if (answer == "reply") {
+            deviceAnswered(c.model);
+        } else if (answer == "short") {
+            auto f = frame(0x01, {2.5f});
+            f.pop_back();
+            QVERIFY(!applyMeasurementFrame(c.model, f));
+        }
+        QCOMPARE(c.model.bledna_transmisja, fault);
+    }
+
+    void timeTextsWithTheLocaleSeparator_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("point") << 12.34 << "."
+                               << "12.34";
+        QTest::newRow("comma") << 12.34 << ","
+                               << "12,34";
+        QTest::newRow("whole seconds have none") << 2.0 << "."
+                                                 << "2";
+        QTest::newRow("half of a hundredth to even") << 0.125 << "."
+                                                     << "0.12";
+        QTest::newRow("long measurement") << 86399.99 << "."
+                                          << "86399.99";
+    }
+
+    void timeTextsWithTheLocaleSeparator()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, separator);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(timeText(seconds, separator.toLatin1()[0])), text);
+    }
+
+    void periodMeterWithTheLocaleSeparator()
+    {
+        PeriodMeter meter;
+        QList<QString> shown;
+        for (int n = 1; n <= 20; ++n)
+            if (auto text = meter.frame(n * 0.0123, '.'))
+                shown << QString::fromStdString(*text);
+        QCOMPARE(shown, (QList<QString>{"12.3", "12.3"}));
+        PeriodMeter comma;
+        for (int n = 1; n <= 10; ++n)
+            if (auto text = comma.frame(n * 0.0123, ','))
+                QCOMPARE(QString::fromStdString(*text), QString("12,3"));
+    }
+
+    void periodMeterRestarts_data()
+    {
+        QTest::addColumn<int>("framesBefore");
+        QTest::addColumn<double>("timeBefore"); // the earlier frames come 0.03 s apart from here
+        QTest::addColumn<double>("restartAt");
+        QTest::addColumn<double>("period"); // of the frames after the restart, seconds
+        QTest::addColumn<QString>("text");
+        QTest::newRow("STOP then START") << 15 << 60.0 << 0.0 << 0.02 << "20";
+        QTest::newRow("STOP then START after a tenth frame") << 10 << 60.0 << 0.0 << 0.02 << "20";
+        QTest::newRow("continuous sampling switched on again later")
+            << 4 << 0.0 << 100.0 << 0.05 << "50";
+        QTest::newRow("START before any frame") << 0 << 0.0 << 0.0 << 0.1 << "100";
+    }
+
+    // After a restart the first text comes after ten more frames and shows their period.
+    void periodMeterRestarts()
+    {
+        QFETCH(int, framesBefore);
+        QFETCH(double, timeBefore);
+        QFETCH(double, restartAt);
+        QFETCH(double, period);
+        QFETCH(QString, text);
+        PeriodMeter meter;
+        for (int n = 1; n <= framesBefore; ++n)
+            meter.frame(timeBefore + n * 0.03);
+        meter.restart(restartAt);
+        QList<QString> shown;
+        for (int n = 1; n <= 20; ++n) {
+            const auto t = meter.frame(restartAt + n * period);
+            QCOMPARE(t.has_value(), n % 10 == 0);
+            if (t)
+                shown << QString::fromStdString(*t);
+        }
+        QCOMPARE(shown, (QList<QString>{text, text}));
+    }
+
+    // A caller that forgets the restart: time that went back starts the count again
+    // instead of showing a negative period.
+    void periodMeterNeverShowsANegativePeriod()
+    {
+        PeriodMeter meter;
+        for (int n = 1; n <= 15; ++n)
+            meter.frame(60 + n * 0.03);
+        QList<QString> shown;
+        for (int n = 1; n <= 21; ++n)
+            if (auto t = meter.frame(n * 0.02))
+                shown << QString::fromStdString(*t);
+        QCOMPARE(shown, (QList<QString>{"20", "20"}));
+    }
+
     void periodMeter()
     {
         PeriodMeter meter;

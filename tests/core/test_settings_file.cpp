@@ -24,6 +24,39 @@ std::string fileWith(int line, const std::string& value)
     return out;
 }
 
+// Every line differs from the values without a file.
+Settings changedFromDefaults()
+{
+    Settings s;
+    s.Cz_0 = s.Cz_1 = s.Cz_2 = s.Real_Time_Sample = true;
+    s.Sample_rate = 20;
+    s.Paging = s.Paging_tracking = true;
+    s.Sample_per_page = 20;
+    s.Autorejestracja = s.Rejestracja_Cz0 = s.Rejestracja_Cz1 = s.Rejestracja_Cz2 = false;
+    s.Rejestracja_PK1 = s.Rejestracja_PK2 = s.Rejestracja_data = s.Rejestracja_godz = true;
+    s.Rejestracja_czas = s.Rejestracja_index = s.Rejestracja_kolor = false;
+    s.PortName = "COM4";
+    s.LineSettings = {1, 2, 3, 4, 5, 6, 7, 8};
+    return s;
+}
+
+// What the program runs with before it reads the file; differs from both on every line.
+Settings startValues()
+{
+    Settings s;
+    s.Sample_rate = 250;
+    s.PortName = "COM9";
+    s.LineSettings = {-1, -2, -3, -4, -5, -6, -7, -8};
+    return s;
+}
+
+QStringList linesOf(const std::string& text)
+{
+    QStringList lines = QString::fromStdString(text).split("\r\n");
+    lines.removeLast(); // after the last CR LF
+    return lines;
+}
+
 } // namespace
 
 class TestSettingsFile : public QObject
@@ -151,10 +184,10 @@ private slots:
         QCOMPARE(readSettings(file).Rejestracja_czas, checked);
     }
 
-    void readingStopsAtTheFirstBadValue_data()
+    void shortOrBadFilesKeepWhatWasNotRead_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("linesTaken");
+        QTest::addColumn<int>("linesTaken"); // before the first line cut short or bad
         Settings changed;
         // Every line differs from the defaults, so it shows which lines were taken.
         changed.Cz_0 = changed.Cz_1 = changed.Cz_2 = changed.Real_Time_Sample = true;
@@ -175,7 +208,7 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << 0;
     }
 
-    void readingStopsAtTheFirstBadValue()
+    void shortOrBadFilesKeepWhatWasNotRead()
     {
         QFETCH(QByteArray, content);
         QFETCH(int, linesTaken);
@@ -190,6 +223,93 @@ private slots:
             QCOMPARE(s.Rejestracja_Cz1, defaults.Rejestracja_Cz1);
         QCOMPARE(s.PortName, defaults.PortName);
         QCOMPARE(s.LineSettings, defaults.LineSettings);
+    }
+
+    void badLineKeepsOnlyItsOwnSetting_data()
+    {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("lineEnd");
+        QTest::newRow("not a number on line 5, CR LF") << 5 << "1,5"
+                                                       << "\r\n";
+        QTest::newRow("not a number on line 5, LF") << 5 << "1,5"
+                                                    << "\n";
+        QTest::newRow("letters on a check box line") << 1 << "tak"
+                                                     << "\r\n";
+        QTest::newRow("key without a value") << 8 << ""
+                                             << "\r\n";
+        QTest::newRow("a unit after the number") << 5 << "100 ms"
+                                                 << "\n";
+        QTest::newRow("port name of two words") << 21 << "COM 3"
+                                                << "\r\n";
+        QTest::newRow("port line without a value") << 21 << ""
+                                                   << "\n";
+        QTest::newRow("number beyond 32 bits") << 22 << "99999999999"
+                                               << "\r\n";
+        QTest::newRow("last line") << 29 << "x"
+                                   << "\r\n";
+    }
+
+    // The line's setting keeps what the program started with; every other line is read.
+    void badLineKeepsOnlyItsOwnSetting()
+    {
+        QFETCH(int, line);
+        QFETCH(QString, value);
+        QFETCH(QString, lineEnd);
+        QStringList file = linesOf(writeSettings(changedFromDefaults()));
+        file[line - 1] = file[line - 1].section(' ', 0, 0) + (value.isEmpty() ? "" : " " + value);
+        const std::string content = (file.join(lineEnd) + lineEnd).toStdString();
+
+        const Settings read = readSettings(content, startValues());
+        const QStringList got = linesOf(writeSettings(read));
+        QStringList expected = linesOf(writeSettings(changedFromDefaults()));
+        expected[line - 1] = linesOf(writeSettings(startValues()))[line - 1];
+        QCOMPARE(got, expected);
+    }
+
+    void lineEndsAndBlankLines_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QStringList lines = linesOf(writeSettings(changedFromDefaults()));
+        QTest::newRow("CR LF") << (lines.join("\r\n") + "\r\n").toLatin1();
+        QTest::newRow("LF") << (lines.join("\n") + "\n").toLatin1();
+        QTest::newRow("CR") << (lines.join("\r") + "\r").toLatin1();
+        QTest::newRow("no line end after the last line") << lines.join("\r\n").toLatin1();
+        QStringList mixed = lines;
+        for (int i = 0; i < mixed.size(); i += 2)
+            mixed[i] += "\r";
+        QTest::newRow("CR LF and LF mixed") << (mixed.join("\n") + "\n").toLatin1();
+        QStringList blanks = lines;
+        blanks.insert(20, " \t");
+        blanks.insert(3, "");
+        blanks.prepend("");
+        QTest::newRow("blank lines carry no setting")
+            << (blanks.join("\r\n") + "\r\n\r\n\r\n").toLatin1();
+        QStringList padded = lines;
+        for (QString& l : padded)
+            l = "  " + l.replace(" ", "\t ") + " \t";
+        QTest::newRow("blanks and tabs around the words") << (padded.join("\r\n")).toLatin1();
+    }
+
+    void lineEndsAndBlankLines()
+    {
+        QFETCH(QByteArray, content);
+        QVERIFY(readSettings(content.toStdString(), startValues()) == changedFromDefaults());
+    }
+
+    // Without a line, the later lines move up one setting each (the reader goes by
+    // position) and the last setting keeps what the program started with.
+    void missingLineShiftsTheLaterLines()
+    {
+        QStringList lines = linesOf(writeSettings(changedFromDefaults()));
+        lines.removeAt(9); // Rejestracja_Cz0
+        const Settings s = readSettings((lines.join("\r\n") + "\r\n").toStdString(), startValues());
+        const Settings changed = changedFromDefaults();
+        QCOMPARE(s.Sample_per_page, changed.Sample_per_page);           // line 8, before the gap
+        QCOMPARE(s.Rejestracja_Cz0, changed.Rejestracja_Cz1);           // takes line 11's value
+        QCOMPARE(s.Rejestracja_kolor, startValues().Rejestracja_kolor); // "COM4" is no number
+        QCOMPARE(s.PortName, std::string("1"));                         // line 22's value
+        QCOMPARE(s.LineSettings, (std::array<int32_t, 8>{2, 3, 4, 5, 6, 7, 8, -8}));
     }
 
     void longWordsAreCut()
@@ -227,11 +347,15 @@ private slots:
         QCOMPARE(back.LineSettings[7], 99); // the later lines stay in step
     }
 
-    void numbersBeyond32BitsStopTheReading()
+    void numbersBeyond32BitsAreBadValues()
     {
         const Settings s = readSettings(fileWith(22, "99999999999"));
         QCOMPARE(s.LineSettings[0], 0);
         QCOMPARE(s.PortName, std::string("COM1"));
+        // The line after it is still read.
+        std::string file = fileWith(22, "99999999999");
+        file.replace(file.rfind("0\r\n"), 1, "5");
+        QCOMPARE(readSettings(file).LineSettings[7], 5);
     }
 };
 

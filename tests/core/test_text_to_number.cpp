@@ -95,6 +95,52 @@ private slots:
         if (ok)
             QCOMPARE(*got, value);
     }
+
+    void wholeNumberForAParameter_data()
+    {
+        QTest::addColumn<int>("param");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("value");
+        const int led = int(Param::LED);
+        const int decp = int(Param::decp);
+        QTest::newRow("LED within its limits") << led << "5" << true << 5;
+        QTest::newRow("LED at its top") << led << "9" << true << 9;
+        QTest::newRow("LED at zero") << led << "0" << true << 0;
+        QTest::newRow("LED one above") << led << "10" << true << 9;
+        QTest::newRow("LED 25") << led << "25" << true << 9;
+        QTest::newRow("LED negative") << led << "-1" << true << 0;
+        QTest::newRow("LED in hex") << led << "$FF" << true << 9;
+        QTest::newRow("LED largest whole number") << led << "2147483647" << true << 9;
+        QTest::newRow("LED smallest whole number") << led << "-2147483648" << true << 0;
+        QTest::newRow("LED not a whole number") << led << "3,5" << false << 0;
+        QTest::newRow("LED beyond 32 bits") << led << "99999999999" << false << 0;
+        QTest::newRow("decp within its limits") << decp << "3" << true << 3;
+        QTest::newRow("decp at its top") << decp << "6" << true << 6;
+        QTest::newRow("decp one above") << decp << "7" << true << 6;
+        QTest::newRow("decp LED's top") << decp << "9" << true << 6;
+        QTest::newRow("decp negative") << decp << "-4" << true << 0;
+        QTest::newRow("decp empty") << decp << "" << false << 0;
+        QTest::newRow("Offset is not limited") << int(Param::OFFSET) << "-25" << true << -25;
+        QTest::newRow("COEF is not limited") << int(Param::COEF) << "250" << true << 250;
+        QTest::newRow("filter is not limited") << int(Param::filter) << "12" << true << 12;
+    }
+
+    void wholeNumberForAParameter()
+    {
+        QFETCH(int, param);
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(int, value);
+        const auto p = static_cast<Param>(param);
+        const auto got = parseWholeNumberFor(p, text.toStdString());
+        QCOMPARE(got.has_value(), ok);
+        if (!ok)
+            return;
+        QCOMPARE(*got, value);
+        // The clamp alone gives the same for the number parseWholeNumber reads.
+        QCOMPARE(clampToDeviceLimits(p, *parseWholeNumber(text.toStdString())), value);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestTextToNumber)
