@@ -8,8 +8,10 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqcustomplot-dev libgl-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix
+  wine wine64
   xvfb xauth fonts-dejavu-core
   locales
+  dpkg-dev file desktop-file-utils
 )
 
 missing=()

@@ -9,9 +9,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <functional>
 #include <future>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <sys/ioctl.h>
 #include <thread>
 #include <vector>
@@ -36,6 +38,9 @@ extern "C" __attribute__((visibility("default"), used)) const char* __tsan_defau
 namespace {
 
 constexpr int kBaud = 57600;
+constexpr int kProgramReadSize = 64;
+// How long a test waits for something the engine must do.
+constexpr int kWaitMs = 3000;
 
 Bytes pattern(std::size_t size, uint8_t first = 0)
 {
@@ -60,8 +65,29 @@ long long msBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
 }
 
-// Records what the engine reports. Declare it before the engine it listens to, so that it
-// outlives the engine's reader thread.
+// Gives the reader thread time to raise anything it still would, so a count or a block that
+// must stay as it is can be checked. Nothing is awaited here: a pause proves only an absence.
+void allowStrayEvents(std::chrono::milliseconds time)
+{
+    std::this_thread::sleep_for(time);
+}
+
+// What the DataReceived handler does once it has copied the block.
+enum class AfterBlock
+{
+    RequestNextRead,   // as the program's handler does
+    LeaveReadsStopped, // the engine reads nothing more until the test asks
+};
+
+// Where the engine's reading stands at a given moment.
+enum class ReadState
+{
+    WaitingForFirstByte,    // a read is asked for and nothing came yet
+    BlockReceivedNoneAsked, // a block came and the next read was not asked for
+    InTheMiddleOfARead,     // a read has bytes and waits for more or for the silence
+};
+
+// Records what the engine reports. It must outlive the engine's reader thread.
 class Recorder
 {
 public:
@@ -74,25 +100,18 @@ public:
 
     // Set before open_port; runs on the reader thread inside PortOpened.
     std::function<void()> onOpened;
-    // Whether the DataReceived handler asks for the next read, as the program's does.
-    std::atomic<bool> nextRead{true};
+    std::atomic<AfterBlock> afterBlock{AfterBlock::RequestNextRead};
 
     void attach(SerialEngine& engine)
     {
         engine.set_event_handler([this](SerialEngine& e, SerialEvent ev) { handle(e, ev); });
     }
 
-    bool waitFor(SerialEvent kind, int count, std::chrono::milliseconds timeout = 3s)
-    {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, timeout, [&] { return countLocked(kind) >= count; });
-    }
-
-    int count(SerialEvent kind)
-    {
-        std::lock_guard lock(m_mutex);
-        return countLocked(kind);
-    }
+    // How many times each event came so far: what the tests wait on.
+    int opened() { return count(kx::PortOpened); }
+    int closed() { return count(kx::PortClosed); }
+    int sent() { return count(kx::DataSent); }
+    int received() { return count(kx::DataReceived); }
 
     std::vector<Event> events()
     {
@@ -111,6 +130,15 @@ public:
     }
 
 private:
+    int count(SerialEvent kind)
+    {
+        std::lock_guard lock(m_mutex);
+        int n = 0;
+        for (const Event& e : m_events)
+            n += e.kind == kind;
+        return n;
+    }
+
     void handle(SerialEngine& engine, SerialEvent kind)
     {
         Event e{kind, Clock::now(), {}};
@@ -122,25 +150,68 @@ private:
             std::lock_guard lock(m_mutex);
             m_events.push_back(std::move(e));
         }
-        m_changed.notify_all();
-        if (kind == kx::DataReceived && nextRead)
+        if (kind == kx::DataReceived && afterBlock == AfterBlock::RequestNextRead)
             engine.request_next_read();
     }
 
-    int countLocked(SerialEvent kind) const
-    {
-        int n = 0;
-        for (const Event& e : m_events)
-            n += e.kind == kind;
-        return n;
-    }
-
     std::mutex m_mutex;
-    std::condition_variable m_changed;
     std::vector<Event> m_events;
 };
 
+struct EngineOptions
+{
+    std::optional<int> readSize{}; // none: the engine's own
+    AfterBlock afterBlock = AfterBlock::RequestNextRead;
+    std::function<void()> onOpened{};
+    bool openNow = true; // false for a test that acts on the engine before it opens
+};
+
+// A pseudo-terminal pair and an engine opened on its slave side at 57600 8N1, with a recorder
+// attached; the test plays the device on the master side. The destructor closes the port and
+// joins the reader thread; destroyEngine() does that early, for a test that checks what the
+// end of the engine reported.
+class OpenedEngine
+{
+public:
+    explicit OpenedEngine(EngineOptions options = {}) : m_engine(std::make_unique<SerialEngine>())
+    {
+        rec.afterBlock = options.afterBlock;
+        rec.onOpened = std::move(options.onOpened);
+        rec.attach(*m_engine);
+        if (options.readSize)
+            m_engine->set_read_size(*options.readSize);
+        if (options.openNow)
+            m_openResult = open();
+    }
+    ~OpenedEngine() { destroyEngine(); }
+    OpenedEngine(const OpenedEngine&) = delete;
+    OpenedEngine& operator=(const OpenedEngine&) = delete;
+
+    SerialEngine& engine() { return *m_engine; }
+    // What the constructor's open_port returned (-1 if it did not open).
+    int openResult() const { return m_openResult; }
+
+    int open(int baud = kBaud) { return m_engine->open_port(pty.slavePath(), baud, 0, 8, false); }
+
+    void destroyEngine()
+    {
+        if (!m_engine)
+            return;
+        m_engine->close_port();
+        m_engine.reset(); // joins the reader thread, however long its handler takes
+    }
+
+    PtyPair pty;
+    Recorder rec;
+
+private:
+    std::unique_ptr<SerialEngine> m_engine;
+    int m_openResult = -1;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(ReadState)
 
 class TestSerialEngine : public QObject
 {
@@ -252,23 +323,20 @@ void TestSerialEngine::failedOpenLeavesPortClosed()
     QFETCH(bool, modemEvents);
     QFETCH(int, result);
 
-    PtyPair pty;
-    const std::string port = name == "pty" ? pty.slavePath() : name.toStdString();
-    Recorder rec;
-    SerialEngine engine;
-    rec.attach(engine);
+    OpenedEngine f({.openNow = false});
+    const std::string port = name == "pty" ? f.pty.slavePath() : name.toStdString();
 
-    QCOMPARE(engine.open_port(port, baud, parity, byteSize, modemEvents), result);
-    QVERIFY(!engine.is_open());
-    std::this_thread::sleep_for(100ms);
-    QVERIFY(rec.events().empty());
+    QCOMPARE(f.engine().open_port(port, baud, parity, byteSize, modemEvents), result);
+    QVERIFY(!f.engine().is_open());
+    allowStrayEvents(100ms);
+    QVERIFY(f.rec.events().empty());
 
     if (name == "pty") {
         // The port was let go: it opens now with good settings.
-        QCOMPARE(engine.open_port(port, kBaud, 0, 8, false), 0);
-        QVERIFY(rec.waitFor(kx::PortOpened, 1));
-        engine.close_port();
-        QCOMPARE(rec.count(kx::PortClosed), 1);
+        QCOMPARE(f.open(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(f.rec.opened(), 1, kWaitMs);
+        f.engine().close_port();
+        QCOMPARE(f.rec.closed(), 1);
     }
 }
 
@@ -324,14 +392,11 @@ void TestSerialEngine::appliesLineSettings()
     QFETCH(int, baud);
     QFETCH(speed_t, speed);
 
-    PtyPair pty;
-    Recorder rec;
-    SerialEngine engine;
-    rec.attach(engine);
-    QCOMPARE(engine.open_port(pty.slavePath(), baud, 0, 8, false), 0);
+    OpenedEngine f({.openNow = false});
+    QCOMPARE(f.open(baud), 0);
 
     termios tio{};
-    QVERIFY(pty.slaveSettings(tio));
+    QVERIFY(f.pty.slaveSettings(tio));
     QCOMPARE(cfgetispeed(&tio), speed);
     QCOMPARE(cfgetospeed(&tio), speed);
     QCOMPARE(tio.c_cflag & (CSIZE | PARENB), tcflag_t(CS8));
@@ -348,22 +413,19 @@ void TestSerialEngine::refusesPortHeldElsewhere_data()
 void TestSerialEngine::refusesPortHeldElsewhere()
 {
     QFETCH(bool, heldByEngine);
-    PtyPair pty;
-    Recorder rec;
+    OpenedEngine f({.openNow = false}); // opens only once the other holder lets go
     SerialEngine first;
     int programFd = -1;
     if (heldByEngine) {
-        QCOMPARE(first.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
+        QCOMPARE(first.open_port(f.pty.slavePath(), kBaud, 0, 8, false), 0);
     } else {
-        programFd = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+        programFd = ::open(f.pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
         QVERIFY(programFd >= 0);
         QCOMPARE(ioctl(programFd, TIOCEXCL), 0);
     }
 
-    SerialEngine second;
-    rec.attach(second);
-    QCOMPARE(second.open_port(pty.slavePath(), kBaud, 0, 8, false), 8);
-    QVERIFY(!second.is_open());
+    QCOMPARE(f.open(), 8);
+    QVERIFY(!f.engine().is_open());
 
     // Once let go, the port is free again.
     if (heldByEngine) {
@@ -372,9 +434,8 @@ void TestSerialEngine::refusesPortHeldElsewhere()
         ioctl(programFd, TIOCNXCL);
         ::close(programFd);
     }
-    QCOMPARE(second.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
-    QVERIFY(rec.waitFor(kx::PortOpened, 1));
-    second.close_port();
+    QCOMPARE(f.open(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.opened(), 1, kWaitMs);
 }
 
 void TestSerialEngine::storesReadSize_data()
@@ -399,17 +460,14 @@ void TestSerialEngine::storesReadSize()
 
 void TestSerialEngine::freshEngineReadsOneByteAtATime()
 {
-    PtyPair pty;
-    Recorder rec;
-    SerialEngine engine;
-    rec.attach(engine);
-    QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
+    OpenedEngine f; // read size left as a new engine has it
+    QCOMPARE(f.openResult(), 0);
 
     const Bytes burst = pattern(8, 0x40);
-    QVERIFY(pty.write(burst));
-    QVERIFY(rec.waitFor(kx::DataReceived, 8));
-    std::this_thread::sleep_for(100ms);
-    const auto blocks = rec.blocks();
+    QVERIFY(f.pty.write(burst));
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.received(), 8, kWaitMs);
+    allowStrayEvents(100ms);
+    const auto blocks = f.rec.blocks();
     QCOMPARE(blocks.size(), std::size_t(8));
     for (std::size_t i = 0; i < blocks.size(); ++i)
         QCOMPARE(blocks[i], Bytes{burst[i]});
@@ -417,17 +475,13 @@ void TestSerialEngine::freshEngineReadsOneByteAtATime()
 
 void TestSerialEngine::readSizeAbove1024ReadsAtMost1024()
 {
-    PtyPair pty;
-    Recorder rec;
-    SerialEngine engine;
-    rec.attach(engine);
-    engine.set_read_size(5000);
-    QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
+    OpenedEngine f({.readSize = 5000});
+    QCOMPARE(f.openResult(), 0);
 
     const Bytes burst = pattern(1500);
-    QVERIFY(pty.write(burst));
-    QVERIFY(rec.waitFor(kx::DataReceived, 2));
-    const auto blocks = rec.blocks();
+    QVERIFY(f.pty.write(burst));
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.received(), 2, kWaitMs);
+    const auto blocks = f.rec.blocks();
     QCOMPARE(blocks.size(), std::size_t(2));
     QCOMPARE(blocks[0].size(), std::size_t(1024));
     QCOMPARE(blocks[1].size(), std::size_t(476));
@@ -454,75 +508,64 @@ void TestSerialEngine::sendsOrRefusesBlock()
     QFETCH(bool, withData);
     QFETCH(bool, written);
 
-    PtyPair pty;
-    Recorder rec;
-    SerialEngine engine;
-    rec.attach(engine);
-    QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
-    QVERIFY(rec.waitFor(kx::PortOpened, 1));
+    OpenedEngine f;
+    QCOMPARE(f.openResult(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.opened(), 1, kWaitMs);
 
     const Bytes block = pattern(300, 7);
-    engine.send(withData ? block.data() : nullptr, length);
+    f.engine().send(withData ? block.data() : nullptr, length);
     if (written) {
-        QCOMPARE(pty.read(length, 2s), Bytes(block.begin(), block.begin() + length));
-        QVERIFY(rec.waitFor(kx::DataSent, 1));
+        QCOMPARE(f.pty.read(length, 2s), Bytes(block.begin(), block.begin() + length));
+        QTRY_COMPARE_WITH_TIMEOUT(f.rec.sent(), 1, kWaitMs);
     } else {
-        QVERIFY(pty.read(1, 200ms).empty());
-        QCOMPARE(rec.count(kx::DataSent), 0);
+        QVERIFY(f.pty.read(1, 200ms).empty());
+        QCOMPARE(f.rec.sent(), 0);
     }
 
     // Whatever happened, the next send goes out.
     const Bytes next = {0xF3, 0xF3, 1, 2};
-    engine.send(next.data(), int(next.size()));
-    QCOMPARE(pty.read(next.size(), 2s), next);
-    QVERIFY(rec.waitFor(kx::DataSent, written ? 2 : 1));
+    f.engine().send(next.data(), int(next.size()));
+    QCOMPARE(f.pty.read(next.size(), 2s), next);
+    QTRY_VERIFY_WITH_TIMEOUT(f.rec.sent() >= (written ? 2 : 1), kWaitMs);
 }
 
 void TestSerialEngine::secondSendBeforeWriteCompletesIsLost()
 {
-    PtyPair pty;
-    Recorder rec;
-    SerialEngine engine;
-    rec.attach(engine);
     // Hold the reader thread in PortOpened so the first write cannot complete in between.
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    rec.onOpened = [released] { released.wait_for(5s); };
-    QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
+    OpenedEngine f({.onOpened = [released] { released.wait_for(5s); }});
+    QCOMPARE(f.openResult(), 0);
 
     const Bytes first = pattern(8, 0x10);
     const Bytes second = pattern(8, 0x80);
-    engine.send(first.data(), int(first.size()));
-    engine.send(second.data(), int(second.size()));
+    f.engine().send(first.data(), int(first.size()));
+    f.engine().send(second.data(), int(second.size()));
     release.set_value();
 
-    QCOMPARE(pty.read(16, 300ms), first);
-    QVERIFY(rec.waitFor(kx::DataSent, 1));
-    std::this_thread::sleep_for(100ms);
-    QCOMPARE(rec.count(kx::DataSent), 1);
+    QCOMPARE(f.pty.read(16, 300ms), first);
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.sent(), 1, kWaitMs);
+    allowStrayEvents(100ms);
+    QCOMPARE(f.rec.sent(), 1);
 
     // After DataSent the engine takes the next block.
-    engine.send(second.data(), int(second.size()));
-    QCOMPARE(pty.read(8, 2s), second);
+    f.engine().send(second.data(), int(second.size()));
+    QCOMPARE(f.pty.read(8, 2s), second);
 }
 
 void TestSerialEngine::silenceEndsBlock()
 {
-    PtyPair pty;
-    Recorder rec;
-    SerialEngine engine;
-    rec.attach(engine);
-    engine.set_read_size(64);
-    QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
+    OpenedEngine f({.readSize = kProgramReadSize});
+    QCOMPARE(f.openResult(), 0);
 
     const Bytes reply = {0xF3, 0xF3, 1, 2, 3, 4, 5, 6};
-    QVERIFY(pty.write(reply));
+    QVERIFY(f.pty.write(reply));
     const auto lastByte = Clock::now();
-    QVERIFY(rec.waitFor(kx::DataReceived, 1));
-    std::this_thread::sleep_for(150ms);
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.received(), 1, kWaitMs);
+    allowStrayEvents(150ms);
 
-    const auto events = rec.events();
-    QCOMPARE(rec.blocks(), std::vector<Bytes>{reply});
+    const auto events = f.rec.events();
+    QCOMPARE(f.rec.blocks(), std::vector<Bytes>{reply});
     const auto delay = msBetween(lastByte, events.back().at);
     QVERIFY2(delay >= 15 && delay <= 500, qPrintable(QString("delay %1 ms").arg(delay)));
 }
@@ -548,28 +591,25 @@ void TestSerialEngine::framesSplitOnlyBySilence()
     std::vector<int> got;
     bool anyValid = false;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        PtyPair pty;
-        Recorder rec;
-        SerialEngine engine;
-        rec.attach(engine);
-        engine.set_read_size(64);
-        QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
+        OpenedEngine f({.readSize = kProgramReadSize});
+        QCOMPARE(f.openResult(), 0);
 
         const Bytes a = pattern(8, 0x10);
         const Bytes b = pattern(8, 0x20);
-        QVERIFY(pty.write(a));
+        QVERIFY(f.pty.write(a));
         const auto firstWritten = Clock::now();
-        std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
-        QVERIFY(pty.write(b));
+        std::this_thread::sleep_for(std::chrono::milliseconds(gapMs)); // the gap on the line
+        QVERIFY(f.pty.write(b));
         if (msBetween(firstWritten, Clock::now()) > maxGapMs)
             continue;
         anyValid = true;
 
-        QVERIFY(rec.waitFor(kx::DataReceived, int(sizes.size())));
-        std::this_thread::sleep_for(150ms);
+        // At least as many blocks as expected: a try that got more is repeated.
+        QTRY_VERIFY_WITH_TIMEOUT(f.rec.received() >= int(sizes.size()), kWaitMs);
+        allowStrayEvents(150ms);
         got.clear();
         Bytes joined;
-        for (const Bytes& block : rec.blocks()) {
+        for (const Bytes& block : f.rec.blocks()) {
             got.push_back(int(block.size()));
             joined.insert(joined.end(), block.begin(), block.end());
         }
@@ -586,18 +626,14 @@ void TestSerialEngine::framesSplitOnlyBySilence()
 
 void TestSerialEngine::streamIsCutAtReadSize()
 {
-    PtyPair pty;
-    Recorder rec;
-    SerialEngine engine;
-    rec.attach(engine);
-    engine.set_read_size(64);
-    QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
+    OpenedEngine f({.readSize = kProgramReadSize});
+    QCOMPARE(f.openResult(), 0);
 
     const Bytes stream = pattern(200, 3);
-    QVERIFY(pty.write(stream));
-    QVERIFY(rec.waitFor(kx::DataReceived, 4));
-    std::this_thread::sleep_for(100ms);
-    const auto blocks = rec.blocks();
+    QVERIFY(f.pty.write(stream));
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.received(), 4, kWaitMs);
+    allowStrayEvents(100ms);
+    const auto blocks = f.rec.blocks();
     QCOMPARE(blocks.size(), std::size_t(4));
     Bytes joined;
     for (std::size_t i = 0; i < blocks.size(); ++i) {
@@ -609,38 +645,32 @@ void TestSerialEngine::streamIsCutAtReadSize()
 
 void TestSerialEngine::noReadWithoutRequest()
 {
-    PtyPair pty;
-    Recorder rec;
-    rec.nextRead = false;
-    SerialEngine engine;
-    rec.attach(engine);
-    engine.set_read_size(64);
-    QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
+    OpenedEngine f({.readSize = kProgramReadSize, .afterBlock = AfterBlock::LeaveReadsStopped});
+    QCOMPARE(f.openResult(), 0);
 
     const Bytes first = pattern(8, 0xA0);
     const Bytes second = pattern(8, 0xB0);
-    QVERIFY(pty.write(first));
-    QVERIFY(rec.waitFor(kx::DataReceived, 1));
-    QVERIFY(pty.write(second));
-    QVERIFY(!rec.waitFor(kx::DataReceived, 2, 300ms));
-    QVERIFY(engine.is_open());
+    QVERIFY(f.pty.write(first));
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.received(), 1, kWaitMs);
+    QVERIFY(f.pty.write(second));
+    allowStrayEvents(300ms);
+    QCOMPARE(f.rec.received(), 1);
+    QVERIFY(f.engine().is_open());
     // The block stays as it was until the next read is asked for.
-    QCOMPARE(Bytes(engine.received_data(), engine.received_data() + engine.received_count()),
-             first);
+    QCOMPARE(
+        Bytes(f.engine().received_data(), f.engine().received_data() + f.engine().received_count()),
+        first);
 
     // The second frame waited in the port; the next read delivers it.
-    engine.request_next_read();
-    QVERIFY(rec.waitFor(kx::DataReceived, 2));
-    QCOMPARE(rec.blocks(), (std::vector<Bytes>{first, second}));
+    f.engine().request_next_read();
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.received(), 2, kWaitMs);
+    QCOMPARE(f.rec.blocks(), (std::vector<Bytes>{first, second}));
 }
 
 void TestSerialEngine::lifecycleRaisesEventsInOrder()
 {
-    PtyPair pty;
-    Recorder rec;
-    SerialEngine engine;
-    rec.attach(engine);
-    engine.set_read_size(64);
+    OpenedEngine f({.readSize = kProgramReadSize, .openNow = false});
+    SerialEngine& engine = f.engine();
 
     // Neither leaves anything behind for the next open.
     engine.close_port();
@@ -649,24 +679,24 @@ void TestSerialEngine::lifecycleRaisesEventsInOrder()
     QVERIFY(!engine.is_open());
 
     // A frame that is already waiting when the opened handler ends still comes after it.
-    rec.onOpened = [] { std::this_thread::sleep_for(100ms); };
-    QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
+    f.rec.onOpened = [] { std::this_thread::sleep_for(100ms); };
+    QCOMPARE(f.open(), 0);
     QVERIFY(engine.is_open());
     const Bytes frame = pattern(8, 0x30);
-    QVERIFY(pty.write(frame));
-    QVERIFY(rec.waitFor(kx::DataReceived, 1));
+    QVERIFY(f.pty.write(frame));
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.received(), 1, kWaitMs);
 
     const Bytes request = {0xF3, 0xF3, 0x07, 0x00};
     engine.send(request.data(), int(request.size()));
-    QCOMPARE(pty.read(16, 300ms), request);
-    QVERIFY(rec.waitFor(kx::DataSent, 1));
+    QCOMPARE(f.pty.read(16, 300ms), request);
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.sent(), 1, kWaitMs);
 
     const auto started = Clock::now();
     engine.close_port();
     QVERIFY(msBetween(started, Clock::now()) < 1000);
     QVERIFY(!engine.is_open());
 
-    const auto events = rec.events();
+    const auto events = f.rec.events();
     QCOMPARE(events.size(), std::size_t(4));
     QCOMPARE(events[0].kind, kx::PortOpened);
     QCOMPARE(events[1].kind, kx::DataReceived);
@@ -675,79 +705,75 @@ void TestSerialEngine::lifecycleRaisesEventsInOrder()
     QCOMPARE(events[3].kind, kx::PortClosed);
 
     // The engine opens again.
-    rec.onOpened = nullptr;
-    QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
-    QVERIFY(rec.waitFor(kx::PortOpened, 2));
-    QVERIFY(pty.write(frame));
-    QVERIFY(rec.waitFor(kx::DataReceived, 2));
+    f.rec.onOpened = nullptr;
+    QCOMPARE(f.open(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(f.rec.opened() >= 2, kWaitMs);
+    QVERIFY(f.pty.write(frame));
+    QTRY_VERIFY_WITH_TIMEOUT(f.rec.received() >= 2, kWaitMs);
     engine.close_port();
-    QCOMPARE(rec.count(kx::PortClosed), 2);
+    QCOMPARE(f.rec.closed(), 2);
 }
 
 void TestSerialEngine::openWhileOpenEndsTheRunningSession()
 {
-    PtyPair first;
-    PtyPair second;
-    Recorder rec;
-    SerialEngine engine;
-    rec.attach(engine);
-    engine.set_read_size(64);
-    QCOMPARE(engine.open_port(first.slavePath(), kBaud, 0, 8, false), 0);
-    QVERIFY(rec.waitFor(kx::PortOpened, 1));
+    PtyPair second; // outlives the engine that ends up reading it
+    OpenedEngine f({.readSize = kProgramReadSize});
+    QCOMPARE(f.openResult(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.opened(), 1, kWaitMs);
 
-    QCOMPARE(engine.open_port(second.slavePath(), kBaud, 0, 8, false), 0);
-    QVERIFY(rec.waitFor(kx::PortOpened, 2));
-    QCOMPARE(rec.count(kx::PortClosed), 1);
-    QCOMPARE(rec.events()[1].kind, kx::PortClosed);
+    QCOMPARE(f.engine().open_port(second.slavePath(), kBaud, 0, 8, false), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.opened(), 2, kWaitMs);
+    QCOMPARE(f.rec.closed(), 1);
+    QCOMPARE(f.rec.events()[1].kind, kx::PortClosed);
 
     // The first port is free again and the engine now reads the second.
     SerialEngine other;
-    QCOMPARE(other.open_port(first.slavePath(), kBaud, 0, 8, false), 0);
+    QCOMPARE(other.open_port(f.pty.slavePath(), kBaud, 0, 8, false), 0);
     const Bytes frame = pattern(8, 0x60);
     QVERIFY(second.write(frame));
-    QVERIFY(rec.waitFor(kx::DataReceived, 1));
-    QCOMPARE(rec.blocks(), std::vector<Bytes>{frame});
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.received(), 1, kWaitMs);
+    QCOMPARE(f.rec.blocks(), std::vector<Bytes>{frame});
 }
 
 void TestSerialEngine::hangUpRaisesPortClosedOnce_data()
 {
-    QTest::addColumn<int>("readState");
-    QTest::newRow("waiting for the first byte") << 0;
-    QTest::newRow("between reads, none asked for") << 1;
-    QTest::newRow("in the middle of a read") << 2;
+    QTest::addColumn<ReadState>("readState");
+    QTest::newRow("waiting for the first byte") << ReadState::WaitingForFirstByte;
+    QTest::newRow("between reads, none asked for") << ReadState::BlockReceivedNoneAsked;
+    QTest::newRow("in the middle of a read") << ReadState::InTheMiddleOfARead;
 }
 
 void TestSerialEngine::hangUpRaisesPortClosedOnce()
 {
-    QFETCH(int, readState);
-    PtyPair pty;
-    Recorder rec;
-    {
-        SerialEngine engine;
-        rec.attach(engine);
-        engine.set_read_size(64);
-        QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
-        QVERIFY(rec.waitFor(kx::PortOpened, 1));
-        if (readState == 1) {
-            rec.nextRead = false;
-            QVERIFY(pty.write(pattern(8)));
-            QVERIFY(rec.waitFor(kx::DataReceived, 1));
-        } else if (readState == 2) {
-            QVERIFY(pty.write(pattern(3)));
-        }
-
-        pty.closeMaster();
-        QVERIFY(rec.waitFor(kx::PortClosed, 1));
-        std::this_thread::sleep_for(200ms);
-        QVERIFY(!engine.is_open());
-        const Bytes late = {1, 2, 3};
-        engine.send(late.data(), int(late.size()));
-        engine.close_port();
+    QFETCH(ReadState, readState);
+    OpenedEngine f({.readSize = kProgramReadSize});
+    QCOMPARE(f.openResult(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.opened(), 1, kWaitMs);
+    switch (readState) {
+    case ReadState::WaitingForFirstByte:
+        break;
+    case ReadState::BlockReceivedNoneAsked:
+        f.rec.afterBlock = AfterBlock::LeaveReadsStopped;
+        QVERIFY(f.pty.write(pattern(8)));
+        QTRY_COMPARE_WITH_TIMEOUT(f.rec.received(), 1, kWaitMs);
+        break;
+    case ReadState::InTheMiddleOfARead:
+        QVERIFY(f.pty.write(pattern(3)));
+        break;
     }
+
+    f.pty.closeMaster();
+    QTRY_COMPARE_WITH_TIMEOUT(f.rec.closed(), 1, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.engine().is_open(), kWaitMs);
+    const Bytes late = {1, 2, 3};
+    f.engine().send(late.data(), int(late.size()));
+    f.engine().close_port();
+    f.destroyEngine();
+
     // Neither the close nor the destruction reports the end a second time.
-    QCOMPARE(rec.count(kx::PortClosed), 1);
-    QCOMPARE(rec.count(kx::DataSent), 0);
-    QCOMPARE(rec.events().back().kind, kx::PortClosed);
+    QCOMPARE(f.rec.closed(), 1);
+    QCOMPARE(f.rec.sent(), 0);
+    QCOMPARE(f.rec.events().back().kind, kx::PortClosed);
 }
 
 void TestSerialEngine::closeWhileOpenedHandlerRunsReturnsInTime_data()
@@ -760,43 +786,37 @@ void TestSerialEngine::closeWhileOpenedHandlerRunsReturnsInTime_data()
 void TestSerialEngine::closeWhileOpenedHandlerRunsReturnsInTime()
 {
     QFETCH(bool, reopen);
-    PtyPair pty;
-    Recorder rec;
     std::promise<void> entered;
     std::atomic<int> opened{0};
-    rec.onOpened = [&] {
-        if (opened++ == 0) {
-            entered.set_value();
-            std::this_thread::sleep_for(3s);
-        }
-    };
-    {
-        SerialEngine engine;
-        rec.attach(engine);
-        engine.set_read_size(64);
-        QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
-        QCOMPARE(entered.get_future().wait_for(2s), std::future_status::ready);
+    OpenedEngine f({.readSize = kProgramReadSize, .onOpened = [&] {
+                        if (opened++ == 0) {
+                            entered.set_value();
+                            std::this_thread::sleep_for(3s);
+                        }
+                    }});
+    QCOMPARE(f.openResult(), 0);
+    QCOMPARE(entered.get_future().wait_for(2s), std::future_status::ready);
 
-        const auto started = Clock::now();
-        engine.close_port();
-        const auto took = msBetween(started, Clock::now());
-        QVERIFY2(took >= 1500 && took <= 2600, qPrintable(QString("took %1 ms").arg(took)));
-        QCOMPARE(rec.count(kx::PortClosed), 0);
+    const auto started = Clock::now();
+    f.engine().close_port();
+    const auto took = msBetween(started, Clock::now());
+    QVERIFY2(took >= 1500 && took <= 2600, qPrintable(QString("took %1 ms").arg(took)));
+    QCOMPARE(f.rec.closed(), 0);
 
-        if (reopen) {
-            // Waits for the old thread, which ends at once after its handler.
-            QCOMPARE(engine.open_port(pty.slavePath(), kBaud, 0, 8, false), 0);
-            QVERIFY(rec.waitFor(kx::PortOpened, 2));
-            QCOMPARE(rec.count(kx::PortClosed), 1);
-            const Bytes frame = pattern(8);
-            QVERIFY(pty.write(frame));
-            QVERIFY(rec.waitFor(kx::DataReceived, 1));
-            QCOMPARE(rec.blocks(), std::vector<Bytes>{frame});
-        }
+    if (reopen) {
+        // Waits for the old thread, which ends at once after its handler.
+        QCOMPARE(f.open(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(f.rec.opened(), 2, kWaitMs);
+        QCOMPARE(f.rec.closed(), 1);
+        const Bytes frame = pattern(8);
+        QVERIFY(f.pty.write(frame));
+        QTRY_COMPARE_WITH_TIMEOUT(f.rec.received(), 1, kWaitMs);
+        QCOMPARE(f.rec.blocks(), std::vector<Bytes>{frame});
     }
-    QCOMPARE(rec.count(kx::PortOpened), reopen ? 2 : 1);
-    QCOMPARE(rec.count(kx::PortClosed), reopen ? 2 : 1);
-    QCOMPARE(rec.events().back().kind, kx::PortClosed);
+    f.destroyEngine();
+    QCOMPARE(f.rec.opened(), reopen ? 2 : 1);
+    QCOMPARE(f.rec.closed(), reopen ? 2 : 1);
+    QCOMPARE(f.rec.events().back().kind, kx::PortClosed);
 }
 
 QTEST_GUILESS_MAIN(TestSerialEngine)
