@@ -2,12 +2,10 @@
 // continuous sampling gets, against the line's limit, and what timed sampling gets per
 // request. Usage: bench_measurement [seconds of the continuous run, default 30]
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -17,12 +15,12 @@
 
 #include <cstdio>
 
-#include "app/Dialogs.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "measure/IndicatorPage.h"
 #include "measure/MeasurementControl.h"
 #include "protocol/Commands.h"
+#include "ui/Dialogs.h"
 #include "wizard/TAsystentForm.h"
 
 namespace {
@@ -51,11 +49,12 @@ struct CountingSink : kx::ByteSink
 {
     kx::ByteSink* next = nullptr;
     long requests = 0;
-    void send(const uint8_t* data, int length) override
+    bool send(const uint8_t* data, int length) override
     {
-        if (length == 8 && data[2] == kx::Cmd::Measure)
+        const bool taken = next->send(data, length);
+        if (taken && length == 8 && data[2] == kx::Cmd::Measure)
             ++requests;
-        next->send(data, length);
+        return taken;
     }
 };
 
@@ -117,13 +116,10 @@ int main(int argc, char** argv)
     main->measurement().setRequests({&sink, nullptr});
     long samples = 0;
     main->measurement().setAfterNewValues([&] { ++samples; });
-    ind->yActive()->setChecked(true);
-    ind->x1Active()->setChecked(true);
-    ind->x2Active()->setChecked(true);
+    ind->setActive({true, true, true});
 
     auto measure = [&](bool continuous, int periodMs, int ms, double* cpu) {
-        ind->continuousSampling()->setChecked(continuous);
-        ind->samplingPeriod()->setValue(periodMs);
+        ind->setSampling({continuous, periodMs});
         sink.requests = 0;
         samples = 0;
         const double cpuBefore = cpuSeconds();

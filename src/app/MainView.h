@@ -1,5 +1,5 @@
 #pragma once
-// What the reply dispatch shows, carried out on the main window's pages.
+// What the reply dispatch and the measurement show, carried out on the main window's pages.
 
 #include <functional>
 
@@ -7,7 +7,6 @@
 
 namespace kx {
 
-class CGauge;
 class DevicePage;
 class IndicatorPage;
 
@@ -18,8 +17,6 @@ public:
 
     // Runs for every new measured value (the measurement display).
     void setNewValuesHandler(std::function<void()> handler) { m_newValues = std::move(handler); }
-
-    CGauge* gauge(Gauge g) const;
 
     void showConfirmed(Param p, const std::string& text) override;
     void selectMode(int index) override;

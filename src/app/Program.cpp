@@ -2,11 +2,13 @@
 
 #include <QApplication>
 
-#include "app/Dialogs.h"
 #include "app/TForm1.h"
 #include "app/TO_programieForm.h"
+#include "app/TerminationSignals.h"
+#include "device/DeviceSync.h"
 #include "measure/TKonigLiniiForm.h"
 #include "protocol/TCOM_DBG_Form.h"
+#include "ui/Dialogs.h"
 #include "wizard/TAsystentForm.h"
 
 namespace kx {
@@ -17,9 +19,11 @@ Program::Program()
     m_main = new TForm1;
     TForm1::Windows w;
     w.about = new TO_programieForm(m_main);
-    w.lines = new TKonigLiniiForm(m_main);
+    w.lines = new TKonigLiniiForm(m_main->lineSettings(), m_main);
     w.monitor = new TCOM_DBG_Form(m_main);
-    w.wizard = new TAsystentForm(m_main->model(), m_main->link(), m_main->sync(), m_main);
+    DeviceSync& sync = m_main->sync();
+    w.wizard = new TAsystentForm(
+        m_main->model(), m_main->link(), [&sync] { sync.RefreshFromStan(); }, m_main);
     m_main->attachWindows(w);
 }
 
@@ -37,9 +41,14 @@ void Program::start()
 int runProgram()
 {
     Program program;
+    // Ended by the system or a terminal: closed as by the close button, so config.ini is
+    // written, and the run ends even if a message box is open.
+    TerminationSignals terminate([&program] {
+        program.mainWindow()->close();
+        QCoreApplication::exit(0);
+    });
     program.start();
-    QApplication::exec();
-    return 0;
+    return QApplication::exec();
 }
 
 int runGuarded(const std::function<int()>& start)
@@ -51,7 +60,7 @@ int runGuarded(const std::function<int()>& start)
     } catch (...) {
         dialogs().showMessage(QString());
     }
-    return 0;
+    return 1;
 }
 
 } // namespace kx

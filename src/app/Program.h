@@ -34,7 +34,7 @@ private:
 int runProgram();
 
 // Runs start; an exception escaping it is shown in a message box with its text (empty for
-// one that carries none) and the result is 0.
+// one that carries none) and the result is 1, so whoever started the program sees it failed.
 int runGuarded(const std::function<int()>& start);
 
 } // namespace kx

@@ -1,10 +1,8 @@
 #include "app/SettingsBinding.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QSpinBox>
 
 #include "app/TForm1.h"
 #include "measure/ChartPage.h"
@@ -20,50 +18,21 @@ QString configPath(const QString& dir)
     return QDir(dir).filePath("config.ini");
 }
 
-// Each check box the file keeps, with its place in Settings.
-struct CheckBinding
-{
-    bool Settings::*field;
-    QCheckBox* box;
-};
-
-std::vector<CheckBinding> checkBoxes(TForm1& main)
-{
-    IndicatorPage* ind = main.indicatorPage();
-    ChartPage* chart = main.chartPage();
-    RegisterPage* reg = main.registerPage();
-    return {
-        {&Settings::Cz_0, ind->yActive()},
-        {&Settings::Cz_1, ind->x1Active()},
-        {&Settings::Cz_2, ind->x2Active()},
-        {&Settings::Real_Time_Sample, ind->continuousSampling()},
-        {&Settings::Paging, chart->pagingBox()},
-        {&Settings::Paging_tracking, chart->trackingBox()},
-        {&Settings::Autorejestracja, reg->autoReadBox()},
-        {&Settings::Rejestracja_Cz0, reg->regYBox()},
-        {&Settings::Rejestracja_Cz1, reg->regX1Box()},
-        {&Settings::Rejestracja_Cz2, reg->regX2Box()},
-        {&Settings::Rejestracja_PK1, reg->regPK1Box()},
-        {&Settings::Rejestracja_PK2, reg->regPK2Box()},
-        {&Settings::Rejestracja_data, reg->dateBox()},
-        {&Settings::Rejestracja_godz, reg->hourBox()},
-        {&Settings::Rejestracja_czas, reg->timeBox()},
-        {&Settings::Rejestracja_index, reg->indexBox()},
-        {&Settings::Rejestracja_kolor, reg->colourBox()},
-    };
-}
-
 } // namespace
 
-bool loadSettingsFile(const QString& dir, Settings& s)
+SettingsLoad loadSettingsFile(const QString& dir, Settings& s)
 {
     QFile file(configPath(dir));
+    if (!file.exists())
+        return SettingsLoad::Missing;
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return SettingsLoad::Unreadable;
     const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return SettingsLoad::Unreadable;
     s = readSettings(
         std::string_view(content.constData(), static_cast<std::size_t>(content.size())), s);
-    return true;
+    return SettingsLoad::Read;
 }
 
 bool saveSettingsFile(const QString& dir, const Settings& s)
@@ -79,22 +48,43 @@ bool saveSettingsFile(const QString& dir, const Settings& s)
 
 void applySettings(const Settings& s, TForm1& main)
 {
-    for (const CheckBinding& b : checkBoxes(main))
-        b.box->setChecked(s.*b.field);
-    // The box keeps its own range: a period below 10 shows as 10.
-    main.indicatorPage()->samplingPeriod()->setValue(s.Sample_rate);
-    main.chartPage()->samplesPerPage()->setValue(s.Sample_per_page);
+    main.indicatorPage()->setActive({s.Cz_0, s.Cz_1, s.Cz_2});
+    main.indicatorPage()->setSampling({s.Real_Time_Sample, s.Sample_rate});
+    main.chartPage()->setPaging({s.Paging, s.Paging_tracking, s.Sample_per_page});
+    main.registerPage()->setOptions({s.Autorejestracja, s.Rejestracja_Cz0, s.Rejestracja_Cz1,
+                                     s.Rejestracja_Cz2, s.Rejestracja_PK1, s.Rejestracja_PK2,
+                                     s.Rejestracja_data, s.Rejestracja_godz, s.Rejestracja_czas,
+                                     s.Rejestracja_index, s.Rejestracja_kolor});
     main.link().PortName = QString::fromStdString(s.PortName);
-    main.setLineSettings(s.LineSettings);
+    main.lineSettings() = s.LineSettings;
 }
 
 Settings collectSettings(TForm1& main)
 {
     Settings s;
-    for (const CheckBinding& b : checkBoxes(main))
-        s.*b.field = b.box->isChecked();
-    s.Sample_rate = main.indicatorPage()->samplingPeriod()->value();
-    s.Sample_per_page = main.chartPage()->samplesPerPage()->value();
+    const ActiveValues active = main.indicatorPage()->active();
+    s.Cz_0 = active.y;
+    s.Cz_1 = active.x1;
+    s.Cz_2 = active.x2;
+    const SamplingSettings sampling = main.indicatorPage()->sampling();
+    s.Real_Time_Sample = sampling.continuous;
+    s.Sample_rate = sampling.periodMs;
+    const ChartPage::Paging paging = main.chartPage()->paging();
+    s.Paging = paging.on;
+    s.Paging_tracking = paging.tracking;
+    s.Sample_per_page = paging.samplesPerPage;
+    const RegisterPage::Options reg = main.registerPage()->options();
+    s.Autorejestracja = reg.autoRead;
+    s.Rejestracja_Cz0 = reg.y;
+    s.Rejestracja_Cz1 = reg.x1;
+    s.Rejestracja_Cz2 = reg.x2;
+    s.Rejestracja_PK1 = reg.pk1;
+    s.Rejestracja_PK2 = reg.pk2;
+    s.Rejestracja_data = reg.date;
+    s.Rejestracja_godz = reg.hour;
+    s.Rejestracja_czas = reg.time;
+    s.Rejestracja_index = reg.index;
+    s.Rejestracja_kolor = reg.colour;
     s.PortName = main.link().PortName.toStdString();
     s.LineSettings = main.lineSettings();
     return s;

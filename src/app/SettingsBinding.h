@@ -10,8 +10,14 @@ namespace kx {
 
 class TForm1;
 
-// Reads dir/config.ini; false (and s untouched) when the file does not exist or cannot be read.
-bool loadSettingsFile(const QString& dir, Settings& s);
+enum class SettingsLoad
+{
+    Read,
+    Missing,    // no such file: the operator is told, the defaults apply
+    Unreadable, // there, but it cannot be read: not "missing"; the defaults apply
+};
+// Reads dir/config.ini into s; s is untouched unless the result is Read.
+SettingsLoad loadSettingsFile(const QString& dir, Settings& s);
 // Writes dir/config.ini whole or not at all; false when it could not be written.
 bool saveSettingsFile(const QString& dir, const Settings& s);
 

@@ -10,12 +10,11 @@
 #include <QTabWidget>
 #include <iostream>
 
-#include "app/Dialogs.h"
-#include "app/LocaleSeparator.h"
+#include "app/FirmwareUpdate.h"
+#include "app/HelpFiles.h"
 #include "app/MainView.h"
 #include "app/SettingsBinding.h"
 #include "app/TO_programieForm.h"
-#include "app/ToolWindow.h"
 #include "device/DeviceEditors.h"
 #include "device/DevicePage.h"
 #include "device/DeviceSync.h"
@@ -26,6 +25,9 @@
 #include "measure/TKonigLiniiForm.h"
 #include "protocol/ReplyDispatch.h"
 #include "protocol/TCOM_DBG_Form.h"
+#include "ui/Dialogs.h"
+#include "ui/LocaleSeparator.h"
+#include "ui/ToolWindow.h"
 #include "wizard/TAsystentForm.h"
 
 namespace kx {
@@ -36,28 +38,24 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     setWindowTitle("KX350T-PC V1.00");
     m_link = new LinkControl(m_model, this);
     m_link->setFrameConsumer(this);
+    connect(m_link, &LinkControl::lineLost, this, &TForm1::lineLost);
     buildPages();
     m_view = std::make_unique<MainView>(m_devicePage, m_indicatorPage);
     m_dispatcher =
         std::make_unique<ReplyDispatcher>(m_model, *m_view, nullptr, localeDecimalSeparator());
-    m_editors = new DeviceEditors(m_model, m_devicePage, m_link->requests(), this);
+    m_editors = new DeviceEditors(m_model, m_devicePage, this);
     m_sync = new DeviceSync(m_model, m_devicePage, this);
     m_sync->setRequests(m_link->requests());
-    m_measure = new MeasurementControl(m_model, m_indicatorPage, m_devicePage, this);
+    connect(m_devicePage, &DevicePage::restoreDefaultsClicked, m_sync, &DeviceSync::BitBtn3Click);
+    m_measure = new MeasurementControl(m_model, m_indicatorPage, *m_view, this);
     m_measure->setRequests(m_link->requests());
     m_measure->setWizardOpener([this] { wizard1Click(); });
+    m_measure->setLockOthers([this](bool locked) { m_devicePage->setLocked(locked); });
     m_view->setNewValuesHandler([this] { m_measure->HandleNewValues(); });
-    m_measure->setSampleTexts([this](const std::string& y, const std::string& x1,
-                                     const std::string& x2, const ActiveValues& active) {
-        if (active.y)
-            m_chartPage->yField()->setText(QString::fromStdString(y));
-        if (active.x1)
-            m_chartPage->x1Field()->setText(QString::fromStdString(x1));
-        if (active.x2)
-            m_chartPage->x2Field()->setText(QString::fromStdString(x2));
-    });
-    m_measure->setRateDisplays(
-        [this](const QString& rate) { m_chartPage->rateLabel()->setText(rate); });
+    m_measure->setSampleTexts(
+        [this](const std::string& y, const std::string& x1, const std::string& x2,
+               const ActiveValues& active) { showChartValues(y, x1, x2, active); });
+    m_measure->setRateDisplays([this](const QString& rate) { m_chartPage->setRateText(rate); });
     buildMenu();
 
     m_startDirectory = QDir::currentPath();
@@ -66,8 +64,19 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_link->PortChosen = true;
     m_link->PortName = "COM1";
     Settings settings;
-    if (!loadSettingsFile(m_startDirectory, settings))
+    switch (loadSettingsFile(m_startDirectory, settings)) {
+    case SettingsLoad::Read:
+        break;
+    case SettingsLoad::Missing:
         dialogs().showMessage("nie odnaleziono pliku konfiguracyjnego!");
+        break;
+    case SettingsLoad::Unreadable:
+        // Not missing: the operator's file stays where it is, and the reason goes where the
+        // failure to write it would.
+        std::cerr << "KX350T-PC: cannot read "
+                  << QDir(m_startDirectory).filePath("config.ini").toStdString() << '\n';
+        break;
+    }
     applySettings(settings, *this);
     m_registerPage->writeHeaderRow();
 
@@ -104,12 +113,21 @@ void TForm1::startTimers()
 void TForm1::StartupTimerTimer()
 {
     if (m_windows.lines)
-        m_windows.lines->setLineSettings(m_lineSettings);
+        m_windows.lines->copyIn();
     m_startupTimer.stop();
     if (m_windows.wizard) {
         wizard1Click();
         m_windows.wizard->BitBtn3Click();
     }
+}
+
+void TForm1::lineLost()
+{
+    m_measure->lineLost();
+    m_model.Detected = false;
+    m_sync->showStatus();
+    if (m_windows.wizard)
+        m_windows.wizard->lineLost();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -147,7 +165,8 @@ void TForm1::buildMenu()
     QMenu* program = bar->addMenu("Program");
     program->setObjectName("Program1");
     // The firmware update stays hidden: it is reached only by service staff.
-    addAction(program, "Aktualizacja1", "aktualizacja firmware urządzenia...", false);
+    connect(addAction(program, "Aktualizacja1", "aktualizacja firmware urządzenia...", false),
+            &QAction::triggered, this, &TForm1::Aktualizacja1Click);
     connect(addAction(program, "zakocz1", "zakończ"), &QAction::triggered, this,
             &TForm1::zakocz1Click);
 
@@ -182,8 +201,10 @@ void TForm1::buildMenu()
 
     QMenu* help = bar->addMenu("Pomoc");
     help->setObjectName("Pomoc1");
-    addAction(help, "pomocprogramu1", "pomoc programu");
-    addAction(help, "instrukcja1", "instrukcja KX350T");
+    connect(addAction(help, "pomocprogramu1", "pomoc programu"), &QAction::triggered, this,
+            &TForm1::pomocprogramu1Click);
+    connect(addAction(help, "instrukcja1", "instrukcja KX350T"), &QAction::triggered, this,
+            &TForm1::instrukcja1Click);
 
     QAction* about = bar->addAction("o programie");
     about->setObjectName("orpogramie1");
@@ -205,9 +226,20 @@ void TForm1::buildPages()
         pages[n]->setObjectName(QString("TabSheet%1").arg(n + 1));
         m_pages->addTab(pages[n], QString::fromUtf8(titles[n]));
     }
-    connect(m_devicePage->connectionButton(), &QPushButton::clicked, this, &TForm1::BitBtn13Click);
+    connect(m_devicePage, &DevicePage::connectionClicked, this, &TForm1::BitBtn13Click);
     m_pages->setCurrentIndex(0);
     setCentralWidget(m_pages);
+}
+
+void TForm1::showChartValues(const std::string& y, const std::string& x1, const std::string& x2,
+                             const ActiveValues& active)
+{
+    if (active.y)
+        m_chartPage->showValue(Channel::Y, QString::fromStdString(y));
+    if (active.x1)
+        m_chartPage->showValue(Channel::X1, QString::fromStdString(x1));
+    if (active.x2)
+        m_chartPage->showValue(Channel::X2, QString::fromStdString(x2));
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -246,6 +278,21 @@ void TForm1::orpogramie1Click()
         m_windows.about->show();
         m_windows.about->raise();
     }
+}
+
+void TForm1::Aktualizacja1Click()
+{
+    updateFirmware(*m_link, m_startDirectory);
+}
+
+void TForm1::pomocprogramu1Click()
+{
+    openProgramDocument(helpFilePath(m_startDirectory));
+}
+
+void TForm1::instrukcja1Click()
+{
+    openProgramDocument(manualFilePath(m_startDirectory));
 }
 
 } // namespace kx

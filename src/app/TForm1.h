@@ -1,16 +1,17 @@
 #pragma once
-// The main window: menu, the four tab pages and, as later pages grow, the link state and the
-// timers. It assembles pages; each page's logic lives in its own class.
+// The main window: the menu, the four tab pages and the start-up timer. It assembles the
+// pages, the controllers behind them and the secondary windows, wires each to the others
+// through the small interfaces they offer, and keeps the program's state (the device model,
+// the chart's line settings). Each page's logic lives in its own class.
 
 #include <QMainWindow>
 #include <QTimer>
-
-#include <array>
 
 #include <memory>
 #include <span>
 
 #include "device/DeviceModel.h"
+#include "measure/LineSettings.h"
 #include "serial/LinkControl.h"
 
 class QAction;
@@ -33,6 +34,7 @@ class RegisterPage;
 class MainView;
 class MeasurementControl;
 class ReplyDispatcher;
+struct ActiveValues;
 
 class TForm1 : public QMainWindow, public FrameConsumer
 {
@@ -61,9 +63,9 @@ public:
     // The working directory at start: where config.ini is read and written.
     const QString& StartDirectory() const { return m_startDirectory; }
 
-    // Height and offset of the chart's output lines, kept in config.ini.
-    const std::array<int32_t, 8>& lineSettings() const { return m_lineSettings; }
-    void setLineSettings(const std::array<int32_t, 8>& s) { m_lineSettings = s; }
+    // Height and offset of the chart's output lines, kept in config.ini and edited by the
+    // line window; this is their only copy.
+    LineSettings& lineSettings() { return m_lineSettings; }
 
     QTabWidget* pages() const { return m_pages; }
     DevicePage* devicePage() const { return m_devicePage; }
@@ -87,8 +89,13 @@ public slots:
     void wizard1Click();
     void debugger1Click();
     void orpogramie1Click();
+    void Aktualizacja1Click();  // firmware update
+    void pomocprogramu1Click(); // help file
+    void instrukcja1Click();    // the device's manual
     void BitBtn13Click() { wizard1Click(); }
     void StartupTimerTimer();
+    // The port went away without being asked to: nothing may look connected or running.
+    void lineLost();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -97,6 +104,8 @@ protected:
 private:
     void buildMenu();
     void buildPages();
+    void showChartValues(const std::string& y, const std::string& x1, const std::string& x2,
+                         const ActiveValues& active);
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text,
                        bool visible = true);
 
@@ -107,7 +116,7 @@ private:
     ChartPage* m_chartPage = nullptr;
     RegisterPage* m_registerPage = nullptr;
     QString m_startDirectory;
-    std::array<int32_t, 8> m_lineSettings{};
+    LineSettings m_lineSettings{};
     QTimer m_startupTimer;
     Windows m_windows;
     std::unique_ptr<MainView> m_view;

@@ -1,22 +1,15 @@
 #include "device/DeviceEditors.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalBlocker>
-#include <QSpinBox>
 
-#include "app/LocaleSeparator.h"
 #include "device/DeviceModel.h"
 #include "device/DevicePage.h"
 #include "device/RoundTo3.h"
 #include "device/TextToNumber.h"
-#include "protocol/Commands.h"
 #include "protocol/ReplyDispatch.h"
+#include "ui/LocaleSeparator.h"
 
 namespace kx {
 
@@ -34,53 +27,28 @@ bool isWholeNumberBox(Param p)
 
 } // namespace
 
-DeviceEditors::DeviceEditors(DeviceModel& model, DevicePage* page, RequestChannel requests,
-                             QObject* parent)
-    : QObject(parent), m_model(model), m_page(page), m_requests(requests),
-      m_separator(localeDecimalSeparator())
+DeviceEditors::DeviceEditors(DeviceModel& model, DevicePage* page, QObject* parent)
+    : QObject(parent), m_model(model), m_page(page), m_separator(localeDecimalSeparator())
 {
     for (Param p : kNumberBoxes)
         page->editFor(p)->installEventFilter(this);
 
-    linkArrows(Param::LED, page->ledArrows());
-    linkArrows(Param::decp, page->decpArrows());
-    connect(page->ledArrows(), &QSpinBox::valueChanged, this, &DeviceEditors::UpDown1Click);
-    connect(page->decpArrows(), &QSpinBox::valueChanged, this, &DeviceEditors::UpDown4Click);
-
-    // activated: the operator's choice only; a reply's selection is not a choice.
-    connect(page->modeCombo(), &QComboBox::activated, this, &DeviceEditors::ComboBox1Click);
-    connect(page->beepBox(), &QCheckBox::toggled, this, &DeviceEditors::CheckBox15Click);
-    connect(page->range10V(), &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
+    connect(page, &DevicePage::arrowsStepped, this, &DeviceEditors::arrowClick);
+    connect(page, &DevicePage::modeChosen, this, &DeviceEditors::ComboBox1Click);
+    connect(page, &DevicePage::beepToggled, this, &DeviceEditors::CheckBox15Click);
+    connect(page, &DevicePage::voltageRangeChosen, this, [this](int range) {
+        if (range == 0)
             RadioButton1Click();
-    });
-    connect(page->range5V(), &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
+        else
             RadioButton2Click();
     });
     connect(page->editFor(Param::D1), &QLineEdit::textChanged, this, &DeviceEditors::Edit12Change);
     connect(page->editFor(Param::D2), &QLineEdit::textChanged, this, &DeviceEditors::Edit13Change);
-    connect(page->restoreDefaultsButton(), &QPushButton::clicked, this,
-            &DeviceEditors::BitBtn3Click);
 }
 
 QColor DeviceEditors::typingColour()
 {
     return QApplication::palette().color(QPalette::ToolTipBase);
-}
-
-// The arrows step from the number in the box beside them; keep them on it silently.
-void DeviceEditors::linkArrows(Param p, QSpinBox* arrows)
-{
-    QLineEdit* box = m_page->editFor(p);
-    auto follow = [box, arrows] {
-        if (const auto n = parseWholeNumber(box->text().toStdString())) {
-            const QSignalBlocker quiet(arrows);
-            arrows->setValue(std::clamp(*n, arrows->minimum(), arrows->maximum()));
-        }
-    };
-    connect(box, &QLineEdit::textChanged, arrows, follow);
-    follow();
 }
 
 bool DeviceEditors::eventFilter(QObject* watched, QEvent* event)
@@ -124,8 +92,9 @@ void DeviceEditors::commit(Param p, QLineEdit* box)
     const std::string text = box->text().toStdString();
     ParamSet& set = m_model.Set;
     if (isWholeNumberBox(p)) {
-        // A text that is not a whole number leaves the desired value as it was.
-        if (const auto n = parseWholeNumber(text)) {
+        // A text that is not a whole number leaves the desired value as it was; LED and decp
+        // are held within the device's limits.
+        if (const auto n = parseWholeNumberFor(p, text)) {
             if (ParamSet::isReal(p))
                 set.setReal(p, static_cast<float>(*n));
             else
@@ -137,25 +106,24 @@ void DeviceEditors::commit(Param p, QLineEdit* box)
         set.setReal(p, static_cast<float>(p == Param::PK2 ? *x : RoundTo3(*x)));
 }
 
-void DeviceEditors::arrowClick(Param p, QSpinBox* arrows)
+void DeviceEditors::arrowClick(Param p)
 {
-    QLineEdit* box = m_page->editFor(p);
-    box->setText(QString::number(arrows->value()));
     if (m_model.ReplyReceived)
         return;
+    QLineEdit* box = m_page->editFor(p);
     DevicePage::setBoxColour(box, kCommittedSkyBlue);
-    if (const auto n = parseWholeNumber(box->text().toStdString()))
+    if (const auto n = parseWholeNumberFor(p, box->text().toStdString()))
         m_model.Set.setInteger(p, *n);
 }
 
 void DeviceEditors::UpDown1Click()
 {
-    arrowClick(Param::LED, m_page->ledArrows());
+    arrowClick(Param::LED);
 }
 
 void DeviceEditors::UpDown4Click()
 {
-    arrowClick(Param::decp, m_page->decpArrows());
+    arrowClick(Param::decp);
 }
 
 void DeviceEditors::ComboBox1Click(int index)
@@ -182,19 +150,12 @@ void DeviceEditors::RadioButton2Click()
 
 void DeviceEditors::Edit12Change()
 {
-    const FieldCaptions c = field1Captions(m_model.Stan.D1);
-    m_page->placeField1Captions(c.minLeft, c.maxLeft);
+    m_page->placeFieldCaptions(1, field1Captions(m_model.Stan.D1));
 }
 
 void DeviceEditors::Edit13Change()
 {
-    const FieldCaptions c = field2Captions(m_model.Stan.D2);
-    m_page->placeField2Captions(c.maxLeft, c.minLeft);
-}
-
-void DeviceEditors::BitBtn3Click()
-{
-    SendWriteCmd(m_requests, Cmd::RestoreDefaults, {0, 0, 0, 0});
+    m_page->placeFieldCaptions(2, field2Captions(m_model.Stan.D2));
 }
 
 } // namespace kx

@@ -7,10 +7,8 @@
 #include <QObject>
 
 #include "device/Param.h"
-#include "protocol/RequestSender.h"
 
 class QLineEdit;
-class QSpinBox;
 
 namespace kx {
 
@@ -22,11 +20,7 @@ class DeviceEditors : public QObject
     Q_OBJECT
 
 public:
-    // requests carries the restore-defaults write.
-    DeviceEditors(DeviceModel& model, DevicePage* page, RequestChannel requests,
-                  QObject* parent = nullptr);
-
-    void setRequests(RequestChannel requests) { m_requests = requests; }
+    DeviceEditors(DeviceModel& model, DevicePage* page, QObject* parent = nullptr);
 
     // The colour of a box the operator has typed into.
     static QColor typingColour();
@@ -38,6 +32,8 @@ public:
 public slots:
     void UpDown1Click(); // the LED arrows
     void UpDown4Click(); // the decp arrows
+    // An arrow click of LED or decp: the box beside the arrows already shows the new value.
+    void arrowClick(Param p);
     void ComboBox1Click(int index);
     void CheckBox15Click(bool checked);
     // The voltage-range buttons: run whenever the selection changes, by a click or by the
@@ -47,19 +43,15 @@ public slots:
     // The min/max captions follow the device-reported widths, never the typed text.
     void Edit12Change();
     void Edit13Change();
-    void BitBtn3Click(); // "Przywróć ustawienia domyślne"
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void commit(Param p, QLineEdit* box);
-    void arrowClick(Param p, QSpinBox* arrows);
-    void linkArrows(Param p, QSpinBox* arrows);
 
     DeviceModel& m_model;
     DevicePage* m_page;
-    RequestChannel m_requests;
     char m_separator;
 };
 

@@ -105,4 +105,10 @@ void ParamSet::setInteger(Param p, int32_t value)
     });
 }
 
+std::string versionText(int32_t version)
+{
+    const std::string digits = std::to_string(version);
+    return digits.substr(0, 1) + "." + digits.substr(1);
+}
+
 } // namespace kx

@@ -52,6 +52,10 @@ enum class DeviceType : int32_t
 };
 
 inline const char* const kUnrecognisedTypeName = "<nierozpoznane>";
+inline const char* const kUnknownVersion = "<nieznany>";
+
+// "12" -> "1.2", "105" -> "1.05", "7" -> "7.": a point before the second digit.
+std::string versionText(int32_t version);
 
 struct DeviceModel
 {
@@ -63,12 +67,16 @@ struct DeviceModel
     std::string TypeName = kUnrecognisedTypeName;
     int32_t HardwareVersion = 0;
     int32_t SoftwareVersion = 0;
+    // The versions as the wizard read them; the device tab shows the same texts.
+    std::string HardwareText = kUnknownVersion;
+    std::string SoftwareText = kUnknownVersion;
 
     bool Detected = false;
     bool GO = false;
     bool zapytanie = false;
     int32_t bledna_transmisja = 0;
     bool ReplyReceived = false;
+    bool DefaultsRestored = false; // the device acknowledged "restore defaults" (command 36)
 
     float CurrentY = 0;
     float CurrentX1 = 0;
@@ -79,5 +87,12 @@ struct DeviceModel
     uint8_t& received(Param p) { return ReceivedFlags[index(p)]; }
     uint8_t received(Param p) const { return ReceivedFlags[index(p)]; }
 };
+
+// The device has answered (a measurement frame or a valid reply): the last request was not
+// lost after all, so the transmission fault clears.
+inline void deviceAnswered(DeviceModel& model)
+{
+    model.bledna_transmisja = 0;
+}
 
 } // namespace kx

@@ -11,11 +11,16 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
 
 #include <cmath>
+
+#include "device/TextToNumber.h"
+#include "ui/LockedGroup.h"
+#include "ui/ValueLabel.h"
 
 namespace kx {
 
@@ -136,9 +141,9 @@ QLabel* makeCaption(const QString& text, QWidget* buddy, QWidget* parent = nullp
     return caption;
 }
 
-QLabel* makeValue(const char* name)
+QLabel* makeValue(const char* name, const QString& caption)
 {
-    auto* value = new QLabel(kNone);
+    auto* value = new ValueLabel(caption, kNone);
     value->setObjectName(name);
     QFont font = value->font();
     font.setBold(true);
@@ -148,10 +153,31 @@ QLabel* makeValue(const char* name)
 }
 
 // An up-down control made of a spin box showing only its arrows; the number is typed into
-// the edit box beside it.
-QSpinBox* makeArrows(const char* name, int maximum, QLineEdit* partner)
+// the edit box beside it, and the arrows step from that number. A click is reported even at
+// a limit, where the value stays: the operator's click still commits the shown value.
+class Arrows : public QSpinBox
 {
-    auto* arrows = new QSpinBox;
+    Q_OBJECT
+
+public:
+    using QSpinBox::QSpinBox;
+
+    void stepBy(int steps) override
+    {
+        QSpinBox::stepBy(steps);
+        emit stepped(value());
+    }
+
+signals:
+    void stepped(int value);
+
+protected:
+    StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+};
+
+Arrows* makeArrows(const char* name, int maximum, QLineEdit* partner)
+{
+    auto* arrows = new Arrows;
     arrows->setObjectName(name);
     arrows->setRange(0, maximum);
     arrows->setFocusPolicy(Qt::NoFocus);
@@ -159,8 +185,19 @@ QSpinBox* makeArrows(const char* name, int maximum, QLineEdit* partner)
         text->hide();
     arrows->setFixedSize(20, partner->sizeHint().height());
     arrows->setAccessibleName(partner->accessibleName());
+    auto follow = [partner, arrows] {
+        if (const auto n = parseWholeNumber(partner->text().toStdString())) {
+            const QSignalBlocker quiet(arrows);
+            arrows->setValue(std::clamp(*n, arrows->minimum(), arrows->maximum()));
+        }
+    };
+    QObject::connect(partner, &QLineEdit::textChanged, arrows, follow);
+    follow();
     return arrows;
 }
+
+// Left positions of the "min" and "max" captions over each field, in the picture.
+constexpr int kCaptionLeft[2][2] = {{28, 148}, {296, 444}};
 
 } // namespace
 
@@ -170,8 +207,10 @@ DevicePage::DevicePage(QWidget* parent) : QWidget(parent)
 
     QWidget* strip = buildIdentityStrip();
     QGroupBox* outputs = buildOutputsGroup();
-    QGroupBox* led = buildLedGroup();
-    QGroupBox* decp = buildDecpGroup();
+    QGroupBox* led = buildArrowsGroup(QStringLiteral("Led"), "GroupBoxLed", Param::LED, "Edit4",
+                                      QStringLiteral("jasność:"), "UpDown1", 9);
+    QGroupBox* decp = buildArrowsGroup(QStringLiteral("decp"), "GroupBoxDecp", Param::decp, "Edit9",
+                                       QStringLiteral("ilość cyfr po przecinku:"), "UpDown4", 6);
     QGroupBox* beep = buildBeepGroup();
     QGroupBox* range = buildRangeGroup();
     QGroupBox* geometry = buildGeometryGroup();
@@ -212,31 +251,34 @@ QWidget* DevicePage::buildIdentityStrip()
     auto* strip = new QGroupBox;
     strip->setObjectName("IdentityStrip");
 
-    m_type = makeValue("Label63");
-    m_version = makeValue("Label64");
-    m_sensorCount = makeValue("SensorCount");
-    m_status = makeValue("Label66");
+    m_type = makeValue("Label63", QStringLiteral("Typ urządzenia:"));
+    m_version = makeValue("Label64", QStringLiteral("Wersja urządzenia:"));
+    // The device reports no sensor count.
+    QLabel* sensorCount = makeValue("SensorCount", QStringLiteral("Ilość czujników:"));
+    m_status = makeValue("Label66", QStringLiteral("Status:"));
 
-    m_connection = new QPushButton(QStringLiteral("   Połączenie..."));
-    m_connection->setObjectName("BitBtn13");
-    m_connection->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
-    m_restore = new QPushButton(QStringLiteral("   Przywróć ustawienia domyślne"));
-    m_restore->setObjectName("BitBtn3");
-    m_restore->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    auto* connection = new QPushButton(QStringLiteral("   Połączenie..."));
+    connection->setObjectName("BitBtn13");
+    connection->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+    connect(connection, &QPushButton::clicked, this, &DevicePage::connectionClicked);
+    auto* restore = new QPushButton(QStringLiteral("   Przywróć ustawienia domyślne"));
+    restore->setObjectName("BitBtn3");
+    restore->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    connect(restore, &QPushButton::clicked, this, &DevicePage::restoreDefaultsClicked);
 
     auto* layout = new QGridLayout(strip);
     layout->setHorizontalSpacing(10);
     layout->setVerticalSpacing(6);
     layout->addWidget(makeCaption(QStringLiteral("Typ urządzenia:"), m_type), 0, 0);
     layout->addWidget(m_type, 0, 1);
-    layout->addWidget(makeCaption(QStringLiteral("Ilość czujników:"), m_sensorCount), 1, 0);
-    layout->addWidget(m_sensorCount, 1, 1);
+    layout->addWidget(makeCaption(QStringLiteral("Ilość czujników:"), sensorCount), 1, 0);
+    layout->addWidget(sensorCount, 1, 1);
     layout->addWidget(makeCaption(QStringLiteral("Wersja urządzenia:"), m_version), 0, 2);
     layout->addWidget(m_version, 0, 3);
     layout->addWidget(makeCaption(QStringLiteral("Status:"), m_status), 1, 2);
     layout->addWidget(m_status, 1, 3);
-    layout->addWidget(m_connection, 0, 4);
-    layout->addWidget(m_restore, 1, 4);
+    layout->addWidget(connection, 0, 4);
+    layout->addWidget(restore, 1, 4);
     layout->setColumnStretch(1, 2);
     layout->setColumnStretch(3, 3);
     return strip;
@@ -274,6 +316,7 @@ QGroupBox* DevicePage::buildOutputsGroup()
     m_mode->addItems({QStringLiteral("mode 0: Odczyt, wyjścia nieaktywne"),
                       QStringLiteral("mode 1: Odczyt z marginesem błędu")});
     m_mode->setCurrentIndex(-1);
+    connect(m_mode, &QComboBox::activated, this, &DevicePage::modeChosen);
     // The items are long: the combo takes the whole width under the boxes.
     auto* mode = new QHBoxLayout;
     mode->setSpacing(8);
@@ -284,38 +327,27 @@ QGroupBox* DevicePage::buildOutputsGroup()
     return group;
 }
 
-QGroupBox* DevicePage::buildLedGroup()
+// "Led" and "decp": a whole number typed into its box, or stepped with the arrows beside it.
+QGroupBox* DevicePage::buildArrowsGroup(const QString& title, const char* groupName, Param p,
+                                        const char* editName, const QString& caption,
+                                        const char* arrowsName, int maximum)
 {
-    auto* group = new QGroupBox(QStringLiteral("Led"));
-    group->setObjectName("GroupBoxLed");
-    QLineEdit* edit = makeEdit(Param::LED, "Edit4", QStringLiteral("0"));
+    auto* group = new QGroupBox(title);
+    group->setObjectName(groupName);
+    QLineEdit* edit = makeEdit(p, editName, QStringLiteral("0"));
     edit->setFixedWidth(56);
-    QLabel* caption = makeCaption(QStringLiteral("jasność:"), edit);
-    m_ledArrows = makeArrows("UpDown1", 9, edit);
+    QLabel* label = makeCaption(caption, edit);
+    Arrows* arrows = makeArrows(arrowsName, maximum, edit);
+    connect(arrows, &Arrows::stepped, this, [this, p, edit](int value) {
+        edit->setText(QString::number(value));
+        emit arrowsStepped(p);
+    });
     auto* layout = new QHBoxLayout(group);
     layout->setSpacing(0);
-    layout->addWidget(caption);
+    layout->addWidget(label);
     layout->addSpacing(8);
     layout->addWidget(edit);
-    layout->addWidget(m_ledArrows);
-    layout->addStretch(1);
-    return group;
-}
-
-QGroupBox* DevicePage::buildDecpGroup()
-{
-    auto* group = new QGroupBox(QStringLiteral("decp"));
-    group->setObjectName("GroupBoxDecp");
-    QLineEdit* edit = makeEdit(Param::decp, "Edit9", QStringLiteral("0"));
-    edit->setFixedWidth(56);
-    QLabel* caption = makeCaption(QStringLiteral("ilość cyfr po przecinku:"), edit);
-    m_decpArrows = makeArrows("UpDown4", 6, edit);
-    auto* layout = new QHBoxLayout(group);
-    layout->setSpacing(0);
-    layout->addWidget(caption);
-    layout->addSpacing(8);
-    layout->addWidget(edit);
-    layout->addWidget(m_decpArrows);
+    layout->addWidget(arrows);
     layout->addStretch(1);
     return group;
 }
@@ -326,6 +358,7 @@ QGroupBox* DevicePage::buildBeepGroup()
     group->setObjectName("GroupBoxBeep");
     m_beep = new QCheckBox(QStringLiteral("włącz sygnalizowanie dźwiękiem"));
     m_beep->setObjectName("CheckBox15");
+    connect(m_beep, &QCheckBox::toggled, this, &DevicePage::beepToggled);
     auto* layout = new QHBoxLayout(group);
     layout->addWidget(m_beep);
     return group;
@@ -340,6 +373,14 @@ QGroupBox* DevicePage::buildRangeGroup()
     m_range10V->setChecked(true);
     m_range5V = new QRadioButton(QStringLiteral("0...5V"));
     m_range5V->setObjectName("RadioButton2");
+    connect(m_range10V, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            emit voltageRangeChosen(0);
+    });
+    connect(m_range5V, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            emit voltageRangeChosen(1);
+    });
     auto* layout = new QHBoxLayout(group);
     layout->setSpacing(24);
     layout->addWidget(m_range10V);
@@ -418,11 +459,11 @@ QGroupBox* DevicePage::buildGeometryGroup()
         label->move(left, kCaptionY);
         return label;
     };
-    m_field1Min = caption("Label41", "min", 28);
-    m_field1Max = caption("Label42", "max", 148);
+    m_fieldMin[0] = caption("Label41", "min", kCaptionLeft[0][0]);
+    m_fieldMax[0] = caption("Label42", "max", kCaptionLeft[0][1]);
     // With D2 not above 0, field 2 reads from "min" on the left to "max" on the right.
-    m_field2Max = caption("Label55", "max", 444);
-    m_field2Min = caption("Label56", "min", 296);
+    m_fieldMax[1] = caption("Label55", "max", kCaptionLeft[1][1]);
+    m_fieldMin[1] = caption("Label56", "min", kCaptionLeft[1][0]);
 
     auto* layout = new QHBoxLayout(group);
     layout->setContentsMargins(8, 4, 8, 4);
@@ -463,75 +504,66 @@ QLineEdit* DevicePage::editFor(Param p) const
     return m_edits[index(p)];
 }
 
-QLineEdit* DevicePage::resultBox(Channel c) const
+void DevicePage::showConfirmed(Param p, const QString& text, const QColor& colour)
 {
-    return m_results[static_cast<std::size_t>(c)];
+    QLineEdit* box = editFor(p);
+    if (!box)
+        return;
+    box->setText(text);
+    setBoxColour(box, colour);
 }
 
-QComboBox* DevicePage::modeCombo() const
+void DevicePage::showResult(Channel c, const QString& text)
 {
-    return m_mode;
-}
-QCheckBox* DevicePage::beepBox() const
-{
-    return m_beep;
-}
-QRadioButton* DevicePage::range10V() const
-{
-    return m_range10V;
-}
-QRadioButton* DevicePage::range5V() const
-{
-    return m_range5V;
-}
-QSpinBox* DevicePage::ledArrows() const
-{
-    return m_ledArrows;
-}
-QSpinBox* DevicePage::decpArrows() const
-{
-    return m_decpArrows;
-}
-QPushButton* DevicePage::restoreDefaultsButton() const
-{
-    return m_restore;
-}
-QPushButton* DevicePage::connectionButton() const
-{
-    return m_connection;
-}
-QLabel* DevicePage::typeLabel() const
-{
-    return m_type;
-}
-QLabel* DevicePage::versionLabel() const
-{
-    return m_version;
-}
-QLabel* DevicePage::statusLabel() const
-{
-    return m_status;
-}
-QLabel* DevicePage::sensorCountLabel() const
-{
-    return m_sensorCount;
+    m_results[static_cast<std::size_t>(c)]->setText(text);
 }
 
-void DevicePage::placeField1Captions(int minLeft, int maxLeft)
+void DevicePage::selectMode(int index)
 {
-    m_field1Min->move(minLeft, m_field1Min->y());
-    m_field1Max->move(maxLeft, m_field1Max->y());
+    m_mode->setCurrentIndex(index);
 }
 
-void DevicePage::placeField2Captions(int maxLeft, int minLeft)
+void DevicePage::paintModeConfirmed()
 {
-    m_field2Max->move(maxLeft, m_field2Max->y());
-    m_field2Min->move(minLeft, m_field2Min->y());
+    QPalette white = m_mode->palette();
+    white.setColor(QPalette::Base, kConfirmedWhite);
+    white.setColor(QPalette::Button, kConfirmedWhite);
+    m_mode->setPalette(white);
 }
 
-QList<QWidget*> DevicePage::lockableGroups() const
+void DevicePage::setBeep(bool on)
 {
-    return m_lockable;
+    m_beep->setChecked(on);
+}
+
+void DevicePage::selectVoltageRange(bool fiveVolt)
+{
+    (fiveVolt ? m_range5V : m_range10V)->setChecked(true);
+}
+
+void DevicePage::setIdentity(const QString& type, const QString& version)
+{
+    m_type->setText(type.isEmpty() ? kNone : type);
+    m_version->setText(version.isEmpty() ? kNone : version);
+}
+
+void DevicePage::setStatus(const QString& status)
+{
+    m_status->setText(status);
+}
+
+void DevicePage::placeFieldCaptions(int field, FieldCaptions captions)
+{
+    const std::size_t f = field == 1 ? 0 : 1;
+    const bool minLeft = captions == FieldCaptions::MinLeft;
+    m_fieldMin[f]->move(kCaptionLeft[f][minLeft ? 0 : 1], m_fieldMin[f]->y());
+    m_fieldMax[f]->move(kCaptionLeft[f][minLeft ? 1 : 0], m_fieldMax[f]->y());
+}
+
+void DevicePage::setLocked(bool locked)
+{
+    for (QWidget* group : m_lockable)
+        setGroupLocked(group, locked);
 }
 
 void DevicePage::setBoxColour(QLineEdit* box, const QColor& colour)
@@ -549,3 +581,5 @@ QColor DevicePage::boxColour(const QLineEdit* box)
 }
 
 } // namespace kx
+
+#include "DevicePage.moc"

@@ -1,7 +1,7 @@
 #pragma once
 // The tab "Urządzenie": the device's identity and status, the parameter editors and the
-// picture of the two measuring fields with the geometry boxes. This class builds the
-// controls and offers them to the code that fills them; it holds no device state.
+// picture of the two measuring fields with the geometry boxes. It shows what it is given and
+// reports the operator's choices; it holds no device state.
 
 #include <QColor>
 #include <QList>
@@ -9,16 +9,15 @@
 
 #include <array>
 
-#include "device/Param.h" // Param, Channel
+#include "device/Param.h"           // Param, Channel
+#include "protocol/ReplyDispatch.h" // FieldCaptions
 
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
-class QSpinBox;
 
 namespace kx {
 
@@ -36,43 +35,51 @@ public:
 
     // The edit box of a parameter: P1 Edit6, P2 Edit7, COEF Edit5, OFFSET Edit8, filter
     // Edit10, LED Edit4, decp Edit9, D0 Edit14, D1 Edit12, D2 Edit13, a1 Edit15, a2 Edit18,
-    // b1 Edit16, b2 Edit17; nullptr for mode, Beep and VoltageRange.
+    // b1 Edit16, b2 Edit17; nullptr for mode, Beep and VoltageRange. The editors read and
+    // colour these boxes themselves.
     QLineEdit* editFor(Param p) const;
+
+    // A value the device reported, in its box and the box's confirmed colour.
+    void showConfirmed(Param p, const QString& text, const QColor& colour);
     // The read-only result boxes "Y =" Edit21, "X1=" Edit19, "X2=" Edit20.
-    QLineEdit* resultBox(Channel c) const;
+    void showResult(Channel c, const QString& text);
+    void selectMode(int index);
+    // The mode combo in the confirmed white.
+    void paintModeConfirmed();
+    // Runs the box's handler when the state changes.
+    void setBeep(bool on);
+    // Selects "0...5V" or "0...10V"; the selection's handler runs only when it changes.
+    void selectVoltageRange(bool fiveVolt);
 
-    QComboBox* modeCombo() const;               // ComboBox1
-    QCheckBox* beepBox() const;                 // CheckBox15
-    QRadioButton* range10V() const;             // RadioButton1
-    QRadioButton* range5V() const;              // RadioButton2
-    QSpinBox* ledArrows() const;                // UpDown1, 0 … 9
-    QSpinBox* decpArrows() const;               // UpDown4, 0 … 6
-    QPushButton* restoreDefaultsButton() const; // BitBtn3
-    QPushButton* connectionButton() const;      // BitBtn13
+    // "Typ urządzenia:" and "Wersja urządzenia:"; an empty text shows "(brak)".
+    void setIdentity(const QString& type, const QString& version);
+    void setStatus(const QString& status); // beside "Status:"
 
-    QLabel* typeLabel() const;        // Label63, beside "Typ urządzenia:"
-    QLabel* versionLabel() const;     // Label64, beside "Wersja urządzenia:"
-    QLabel* statusLabel() const;      // Label66, beside "Status:"
-    QLabel* sensorCountLabel() const; // beside "Ilość czujników:"; stays "(brak)"
+    // The "min" and "max" captions over measuring field 1 or 2.
+    void placeFieldCaptions(int field, FieldCaptions captions);
 
-    // The "min" and "max" captions over the measuring fields: field 1's "min" is Label41 and
-    // its "max" Label42, field 2's "max" is Label55 and its "min" Label56. The numbers are
-    // left positions in the picture (28 and 148 for field 1, 296 and 444 for field 2).
-    void placeField1Captions(int minLeft, int maxLeft);
-    void placeField2Captions(int maxLeft, int minLeft);
-
-    // The groups that a running measurement disables: "Led", "Beep", "Tryb pracy wyjść",
-    // "decp", "legenda" and the identity strip.
-    QList<QWidget*> lockableGroups() const;
+    // A running measurement holds the groups "Led", "Beep", "Tryb pracy wyjść", "decp",
+    // "legenda" and the identity strip: disabled, shaded, with the not-allowed cursor.
+    void setLocked(bool locked);
+    const QList<QWidget*>& lockableGroups() const { return m_lockable; }
 
     static void setBoxColour(QLineEdit* box, const QColor& colour);
     static QColor boxColour(const QLineEdit* box);
 
+signals:
+    void modeChosen(int index);     // the operator's choice in ComboBox1, not a reply's
+    void beepToggled(bool on);      // CheckBox15, by the operator or the program
+    void voltageRangeChosen(int v); // 0 for "0...10V", 1 for "0...5V", when it changes
+    void arrowsStepped(Param p);    // LED or decp arrows: the box already shows the value
+    void restoreDefaultsClicked();  // BitBtn3
+    void connectionClicked();       // BitBtn13
+
 private:
     QWidget* buildIdentityStrip();
     QGroupBox* buildOutputsGroup();
-    QGroupBox* buildLedGroup();
-    QGroupBox* buildDecpGroup();
+    QGroupBox* buildArrowsGroup(const QString& title, const char* groupName, Param p,
+                                const char* editName, const QString& caption,
+                                const char* arrowsName, int maximum);
     QGroupBox* buildBeepGroup();
     QGroupBox* buildRangeGroup();
     QGroupBox* buildGeometryGroup();
@@ -85,18 +92,13 @@ private:
     QCheckBox* m_beep = nullptr;
     QRadioButton* m_range10V = nullptr;
     QRadioButton* m_range5V = nullptr;
-    QSpinBox* m_ledArrows = nullptr;
-    QSpinBox* m_decpArrows = nullptr;
-    QPushButton* m_restore = nullptr;
-    QPushButton* m_connection = nullptr;
     QLabel* m_type = nullptr;
     QLabel* m_version = nullptr;
     QLabel* m_status = nullptr;
-    QLabel* m_sensorCount = nullptr;
-    QLabel* m_field1Min = nullptr;
-    QLabel* m_field1Max = nullptr;
-    QLabel* m_field2Max = nullptr;
-    QLabel* m_field2Min = nullptr;
+    // The "min" and "max" captions of field 1 (Label41, Label42) and field 2 (Label56,
+    // Label55).
+    std::array<QLabel*, 2> m_fieldMin{};
+    std::array<QLabel*, 2> m_fieldMax{};
     QList<QWidget*> m_lockable;
 };
 

@@ -1,18 +1,12 @@
 #include "device/DeviceSync.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-
-#include "app/LocaleSeparator.h"
 #include "device/DeviceModel.h"
 #include "device/DevicePage.h"
 #include "device/NumberFormat.h"
 #include "device/RoundTo3.h"
+#include "device/StateMonitor.h"
 #include "device/SyncCycle.h"
-#include "protocol/TCOM_DBG_Form.h"
-#include "wizard/WizardSequence.h"
+#include "ui/LocaleSeparator.h"
 
 namespace kx {
 
@@ -22,18 +16,32 @@ DeviceSync::DeviceSync(DeviceModel& model, DevicePage* page, QObject* parent)
     m_timer.setObjectName("Timer2");
     m_timer.setInterval(kIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &DeviceSync::Timer2Timer);
+    m_readStep.setInterval(kReadStepMs);
+    connect(&m_readStep, &QTimer::timeout, this, [this] {
+        if (m_restore.readStep(m_model, m_requests)) {
+            RefreshFromStan();
+            m_model.ReplyReceived = false;
+        }
+        if (!m_restore.reading())
+            m_readStep.stop();
+    });
+}
+
+void DeviceSync::BitBtn3Click()
+{
+    m_restore.request(m_model, m_requests);
 }
 
 void DeviceSync::Timer2Timer()
 {
-    if (m_monitor && m_monitor->isShown()) {
-        QStringList lines;
-        for (const std::string& line : stateDump(m_model, m_separator))
-            lines << QString::fromStdString(line);
-        m_monitor->showState(lines);
+    if (m_monitor && m_monitor->wantsState())
+        m_monitor->showState(stateDump(m_model, m_separator));
+    showStatus();
+    if (m_restore.tick(m_model, m_requests)) {
+        if (m_restore.reading() && !m_readStep.isActive())
+            m_readStep.start();
+        return;
     }
-    if (const auto status = statusText(m_model.Detected, m_model.GO))
-        m_page->statusLabel()->setText(QString::fromStdString(*status));
     if (!m_model.Detected)
         return;
     if (m_model.ReplyReceived) {
@@ -45,35 +53,30 @@ void DeviceSync::Timer2Timer()
         SendWriteCmd(m_requests, write->command, write->data);
 }
 
+void DeviceSync::showStatus()
+{
+    if (const auto status = statusText(m_model.Detected, m_model.GO))
+        m_page->setStatus(QString::fromStdString(*status));
+}
+
 void DeviceSync::RefreshFromStan()
 {
     const ParamSet& stan = m_model.Stan;
-    m_page->typeLabel()->setText(
-        m_model.TypeName.empty() ? QString("(brak)") : QString::fromStdString(m_model.TypeName));
-    if (m_model.SoftwareVersion != 0 && m_model.HardwareVersion != 0) {
-        const auto [hardware, software] = m_versionTexts
-                                              ? m_versionTexts()
-                                              : std::pair{versionText(m_model.HardwareVersion),
-                                                          versionText(m_model.SoftwareVersion)};
-        m_page->versionLabel()->setText(
-            QString::fromStdString("Hardware: " + hardware + " , Software: " + software));
-    } else {
-        m_page->versionLabel()->setText("(brak)");
-    }
+    const bool versions = m_model.SoftwareVersion != 0 && m_model.HardwareVersion != 0;
+    m_page->setIdentity(QString::fromStdString(m_model.TypeName),
+                        versions ? QString::fromStdString("Hardware: " + m_model.HardwareText +
+                                                          " , Software: " + m_model.SoftwareText)
+                                 : QString());
     auto show = [this](Param p, const std::string& text) {
-        m_page->editFor(p)->setText(QString::fromStdString(text));
-        DevicePage::setBoxColour(m_page->editFor(p), kConfirmedWhite);
+        m_page->showConfirmed(p, QString::fromStdString(text), kConfirmedWhite);
     };
     show(Param::PK1, formatGeneral(RoundTo3(stan.PK1), m_separator));
     show(Param::PK2, formatGeneral(RoundTo3(stan.PK2), m_separator));
     show(Param::LED, std::to_string(stan.LED));
     show(Param::decp, std::to_string(stan.decp));
     // A change of the box runs its handler, which aligns Set.Beep with the device.
-    m_page->beepBox()->setChecked(stan.Beep != 0);
-    QPalette white = m_page->modeCombo()->palette();
-    white.setColor(QPalette::Base, kConfirmedWhite);
-    white.setColor(QPalette::Button, kConfirmedWhite);
-    m_page->modeCombo()->setPalette(white);
+    m_page->setBeep(stan.Beep != 0);
+    m_page->paintModeConfirmed();
 }
 
 } // namespace kx

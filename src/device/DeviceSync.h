@@ -6,15 +6,13 @@
 #include <QObject>
 #include <QTimer>
 
-#include <functional>
-#include <string>
-
+#include "device/DefaultsRestore.h"
 #include "protocol/RequestSender.h"
 
 namespace kx {
 
 class DevicePage;
-class TCOM_DBG_Form;
+class StateMonitor;
 struct DeviceModel;
 
 class DeviceSync : public QObject
@@ -23,16 +21,12 @@ class DeviceSync : public QObject
 
 public:
     static constexpr int kIntervalMs = 250;
+    static constexpr int kReadStepMs = 50; // the read-out after a restore, as fast as the wizard
 
     DeviceSync(DeviceModel& model, DevicePage* page, QObject* parent = nullptr);
 
     void setRequests(RequestChannel requests) { m_requests = requests; }
-    void setMonitor(TCOM_DBG_Form* monitor) { m_monitor = monitor; }
-    // The version texts the wizard shows ("1.2", "1.05"); computed here until one is given.
-    void setVersionTexts(std::function<std::pair<std::string, std::string>()> texts)
-    {
-        m_versionTexts = std::move(texts);
-    }
+    void setMonitor(StateMonitor* monitor) { m_monitor = monitor; }
 
     // Starts the timer, which then never stops.
     void start() { m_timer.start(); }
@@ -41,14 +35,19 @@ public:
 public slots:
     void Timer2Timer();
     void RefreshFromStan();
+    // "gotowy do pracy", "praca" or "nie wykryto" beside "Status:", as the model stands.
+    void showStatus();
+    // "Przywróć ustawienia domyślne".
+    void BitBtn3Click();
 
 private:
     DeviceModel& m_model;
     DevicePage* m_page;
     RequestChannel m_requests;
-    TCOM_DBG_Form* m_monitor = nullptr;
-    std::function<std::pair<std::string, std::string>()> m_versionTexts;
+    StateMonitor* m_monitor = nullptr;
     QTimer m_timer;
+    DefaultsRestore m_restore;
+    QTimer m_readStep;
     char m_separator;
 };
 

@@ -15,88 +15,30 @@
 
 #include <qcustomplot.h>
 
+#include "measure/ChartStyle.h"
+#include "ui/Colours.h"
+#include "ui/ReadoutField.h"
+#include "ui/ValueLabel.h"
+
 namespace kx {
 
 namespace {
 
-const QString kNoValue = QStringLiteral("-----------");
-const QColor kRed{0xFF, 0x00, 0x00};
-const QColor kLime{0x00, 0xFF, 0x00};
-const QColor kAqua{0x00, 0xFF, 0xFF};
-const QColor kWhite{0xFF, 0xFF, 0xFF};
-const QColor kOrange{0xFF, 0x80, 0x00};
-const QColor kNavy{0x00, 0x00, 0x80};
-const QColor kSilver{0xC0, 0xC0, 0xC0};
-const QColor kGrey{0x80, 0x80, 0x80};
-
 struct SeriesLook
 {
     const char* title;
-    QColor colour;
+    Trace trace;
     QCPGraph::LineStyle style;
 };
 
 // Index = ChartPage::Series. The output lines are stairs: an output holds its state until the
 // next sample.
 const SeriesLook kSeries[] = {
-    {"Y (Wartość mierzona)", kRed, QCPGraph::lsLine}, {"X1 (kanał 1)", kLime, QCPGraph::lsLine},
-    {"X2 (kanał 2)", kAqua, QCPGraph::lsLine},        {"PK1", kWhite, QCPGraph::lsStepLeft},
-    {"PK2", kOrange, QCPGraph::lsStepLeft},
-};
-
-// Exactly one minor tick between two major ticks, whatever the major step.
-class OneSubTickTicker : public QCPAxisTicker
-{
-protected:
-    int getSubTickCount(double) override { return 1; }
-};
-
-// A legend entry with a tick box in front of the series' symbol: ticked while the series is
-// shown. The entry's text takes the series' colour.
-class TickBoxLegendItem : public QCPPlottableLegendItem
-{
-public:
-    TickBoxLegendItem(QCPLegend* legend, QCPAbstractPlottable* plottable)
-        : QCPPlottableLegendItem(legend, plottable)
-    {
-        setTextColor(plottable->pen().color());
-    }
-
-protected:
-    static constexpr int kBox = 10;
-    static constexpr int kGap = 5;
-
-    void draw(QCPPainter* painter) override
-    {
-        if (!mPlottable)
-            return;
-        const int height =
-            qMax(QFontMetrics(getFont()).height(), mParentLegend->iconSize().height());
-        const QRect box(mRect.x(), mRect.y() + (height - kBox) / 2, kBox, kBox);
-        painter->setPen(QPen(kSilver, 1));
-        painter->setBrush(Qt::NoBrush);
-        painter->drawRect(box);
-        if (mPlottable->visible()) {
-            painter->setPen(QPen(kWhite, 1.6));
-            painter->drawLine(QPointF(box.left() + 2, box.center().y()),
-                              QPointF(box.left() + 4.2, box.bottom() - 2));
-            painter->drawLine(QPointF(box.left() + 4.2, box.bottom() - 2),
-                              QPointF(box.right() - 1.5, box.top() + 2));
-        }
-        // The symbol and the text as the plain entry draws them, right of the box.
-        const QRect whole = mRect;
-        mRect.setLeft(mRect.left() + kBox + kGap);
-        QCPPlottableLegendItem::draw(painter);
-        mRect = whole;
-    }
-
-    QSize minimumOuterSizeHint() const override
-    {
-        QSize size = QCPPlottableLegendItem::minimumOuterSizeHint();
-        if (mPlottable)
-            size.rwidth() += kBox + kGap;
-        return size;
-    }
+    {"Y (Wartość mierzona)", Trace::Y, QCPGraph::lsLine},
+    {"X1 (kanał 1)", Trace::X1, QCPGraph::lsLine},
+    {"X2 (kanał 2)", Trace::X2, QCPGraph::lsLine},
+    {"PK1", Trace::PK1, QCPGraph::lsStepLeft},
+    {"PK2", Trace::PK2, QCPGraph::lsStepLeft},
 };
 
 enum class Glyph
@@ -189,40 +131,14 @@ QPushButton* makeHintButton(const char* name, const QString& hint, Glyph kind)
     return button;
 }
 
-QLabel* makeSmallField(const char* name, const QColor& colour)
+ReadoutField* makeSmallField(const char* name, const QString& caption, const QColor& colour)
 {
-    auto* field = new QLabel(kNoValue);
+    auto* field = new ReadoutField(caption, colour, 15, QStringLiteral("-----------"));
     field->setObjectName(name);
-    field->setAutoFillBackground(true);
-    QPalette p = field->palette();
-    p.setColor(QPalette::Window, Qt::black);
-    p.setColor(QPalette::WindowText, colour);
-    field->setPalette(p);
-    QFont font = field->font();
-    font.setPixelSize(15);
-    font.setBold(true);
-    field->setFont(font);
-    // Right-aligned so the decimal point of "%3.4f" stays put as the value changes.
-    field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     field->setContentsMargins(8, 2, 8, 2);
     field->setMinimumSize(120, 26);
     field->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return field;
-}
-
-void styleAxis(QCPAxis* axis, const QString& title)
-{
-    axis->setLabel(title);
-    axis->setLabelColor(kWhite);
-    axis->setTickLabelColor(kWhite);
-    axis->setBasePen(QPen(kSilver, 1));
-    axis->setTickPen(QPen(kSilver, 1));
-    axis->setSubTickPen(QPen(kGrey, 1));
-    axis->setTicker(QSharedPointer<QCPAxisTicker>(new OneSubTickTicker));
-    axis->grid()->setPen(QPen(kSilver, 1, Qt::SolidLine));
-    axis->grid()->setSubGridPen(QPen(kGrey, 1, Qt::SolidLine));
-    axis->grid()->setSubGridVisible(true);
-    axis->grid()->setZeroLinePen(Qt::NoPen);
 }
 
 } // namespace
@@ -292,7 +208,7 @@ QCustomPlot* ChartPage::buildChart()
     for (const SeriesLook& look : kSeries) {
         QCPGraph* graph = m_chart->addGraph();
         graph->setName(QString::fromUtf8(look.title));
-        graph->setPen(QPen(look.colour, 2));
+        graph->setPen(QPen(traceColour(look.trace), 2));
         graph->setLineStyle(look.style);
         legend->addItem(new TickBoxLegendItem(legend, graph));
     }
@@ -356,23 +272,22 @@ QWidget* ChartPage::buildValueStrip()
     {
         const char* name;
         const char* caption;
-        QColor colour;
-        QLabel** field;
+        Trace trace;
     } fields[] = {
-        {"ChartYField", "Y (Wartość mierzona)", kRed, &m_yField},
-        {"ChartX1Field", "X1 (kanał 1)", kLime, &m_x1Field},
-        {"ChartX2Field", "X2 (kanał 2)", kAqua, &m_x2Field},
+        {"ChartYField", "Y (Wartość mierzona)", Trace::Y},
+        {"ChartX1Field", "X1 (kanał 1)", Trace::X1},
+        {"ChartX2Field", "X2 (kanał 2)", Trace::X2},
     };
     for (const auto& f : fields) {
         const QString caption = QString::fromUtf8(f.caption);
-        *f.field = makeSmallField(f.name, f.colour);
-        (*f.field)->setAccessibleName(caption);
+        ReadoutField* field = makeSmallField(f.name, caption, traceColour(f.trace));
+        m_fields[static_cast<std::size_t>(f.trace)] = field;
         auto* label = new QLabel(caption);
-        label->setBuddy(*f.field);
+        label->setBuddy(field);
         if (layout->count() > 0)
             layout->addSpacing(10);
         layout->addWidget(label);
-        layout->addWidget(*f.field, 1);
+        layout->addWidget(field, 1);
     }
     return strip;
 }
@@ -381,36 +296,37 @@ QGroupBox* ChartPage::buildRecordingGroup()
 {
     auto* group = new QGroupBox;
     group->setObjectName("GroupBoxRecording");
-    m_record = makeHintButton("ButtonRecord", QStringLiteral("Nagrywaj wykres"), Glyph::Record);
-    m_pause = makeHintButton("ButtonChartPause", QStringLiteral("pauza"), Glyph::Pause);
-    m_stop = makeHintButton("ButtonChartStop", QStringLiteral("stop"), Glyph::Stop);
-    m_clear = makeHintButton("ButtonChartClear", QStringLiteral("wyczyść wykres"), Glyph::Clear);
+    auto* record = makeHintButton("ButtonRecord", QStringLiteral("Nagrywaj wykres"), Glyph::Record);
+    auto* pause = makeHintButton("ButtonChartPause", QStringLiteral("pauza"), Glyph::Pause);
+    auto* stop = makeHintButton("ButtonChartStop", QStringLiteral("stop"), Glyph::Stop);
+    auto* clear =
+        makeHintButton("ButtonChartClear", QStringLiteral("wyczyść wykres"), Glyph::Clear);
 
-    m_showAll = makeButton("ButtonShowAll", QStringLiteral("   pokaż całość"), Glyph::ShowAll);
-    m_showAll->setToolTip(QStringLiteral("ustawia zoom wykresu na pełen ekran"));
-    m_lines =
+    auto* showAll = makeButton("ButtonShowAll", QStringLiteral("   pokaż całość"), Glyph::ShowAll);
+    showAll->setToolTip(QStringLiteral("ustawia zoom wykresu na pełen ekran"));
+    auto* lines =
         makeButton("ButtonLines", QStringLiteral("    konfiguruj linie wyjsc..."), Glyph::Lines);
-    m_lines->setToolTip(QStringLiteral("konfiguracja wysokości linii PK1 i PK2"));
+    lines->setToolTip(QStringLiteral("konfiguracja wysokości linii PK1 i PK2"));
 
     auto* layout = new QGridLayout(group);
     layout->setSpacing(6);
-    layout->addWidget(m_record, 0, 0, 1, 2);
-    layout->addWidget(m_pause, 1, 0);
-    layout->addWidget(m_stop, 1, 1);
-    layout->addWidget(m_clear, 2, 0, 1, 2);
+    layout->addWidget(record, 0, 0, 1, 2);
+    layout->addWidget(pause, 1, 0);
+    layout->addWidget(stop, 1, 1);
+    layout->addWidget(clear, 2, 0, 1, 2);
     auto* rule = new QFrame;
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
     layout->addWidget(rule, 3, 0, 1, 2);
-    layout->addWidget(m_showAll, 4, 0, 1, 2);
-    layout->addWidget(m_lines, 5, 0, 1, 2);
+    layout->addWidget(showAll, 4, 0, 1, 2);
+    layout->addWidget(lines, 5, 0, 1, 2);
     return group;
 }
 
 QGroupBox* ChartPage::buildPagingGroup()
 {
-    m_paging = new QGroupBox(QStringLiteral("Stronicowanie"));
-    m_paging->setObjectName("GroupBoxPaging");
+    auto* paging = new QGroupBox(QStringLiteral("Stronicowanie"));
+    paging->setObjectName("GroupBoxPaging");
 
     m_pagingBox = new QCheckBox(QStringLiteral("włącz stronicowanie"));
     m_pagingBox->setObjectName("CheckBoxPaging");
@@ -429,9 +345,8 @@ QGroupBox* ChartPage::buildPagingGroup()
 
     const QString rateCaption = QStringLiteral("sample rate:");
     auto* rateCaptionLabel = new QLabel(rateCaption);
-    m_rate = new QLabel;
+    m_rate = new ValueLabel(rateCaption);
     m_rate->setObjectName("ChartRateLabel");
-    m_rate->setAccessibleName(rateCaption);
     m_rate->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     m_rate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_rate->setContentsMargins(4, 1, 4, 1);
@@ -441,14 +356,14 @@ QGroupBox* ChartPage::buildPagingGroup()
     m_rate->setFont(bold);
     rateCaptionLabel->setBuddy(m_rate);
 
-    m_firstPage = makeButton("ButtonFirstPage", QString(), Glyph::FirstPage);
-    m_firstPage->setAccessibleName(QStringLiteral("pierwsza strona"));
-    m_firstPage->setToolTip(m_firstPage->accessibleName());
-    m_lastPage = makeButton("ButtonLastPage", QString(), Glyph::LastPage);
-    m_lastPage->setAccessibleName(QStringLiteral("ostatnia strona"));
-    m_lastPage->setToolTip(m_lastPage->accessibleName());
+    auto* firstPage = makeButton("ButtonFirstPage", QString(), Glyph::FirstPage);
+    firstPage->setAccessibleName(QStringLiteral("pierwsza strona"));
+    firstPage->setToolTip(firstPage->accessibleName());
+    auto* lastPage = makeButton("ButtonLastPage", QString(), Glyph::LastPage);
+    lastPage->setAccessibleName(QStringLiteral("ostatnia strona"));
+    lastPage->setToolTip(lastPage->accessibleName());
 
-    auto* layout = new QGridLayout(m_paging);
+    auto* layout = new QGridLayout(paging);
     layout->setHorizontalSpacing(6);
     layout->setVerticalSpacing(6);
     layout->addWidget(m_pagingBox, 0, 0, 1, 2);
@@ -459,11 +374,11 @@ QGroupBox* ChartPage::buildPagingGroup()
     layout->addWidget(m_rate, 3, 1);
     auto* pages = new QHBoxLayout;
     pages->setSpacing(6);
-    pages->addWidget(m_firstPage);
-    pages->addWidget(m_lastPage);
+    pages->addWidget(firstPage);
+    pages->addWidget(lastPage);
     layout->addLayout(pages, 4, 0, 1, 2);
     layout->setColumnStretch(1, 1);
-    return m_paging;
+    return paging;
 }
 
 QGroupBox* ChartPage::buildFileGroup()
@@ -476,14 +391,11 @@ QGroupBox* ChartPage::buildFileGroup()
         button->setObjectName(name);
         return button;
     };
-    m_saveBmp = makeSave("ButtonSaveBmp", QStringLiteral("    Zapisz jako bmp..."));
-    m_saveExcel = makeSave("ButtonSaveExcel", QStringLiteral("  Zapisz jako excel..."));
-    m_saveJpg = makeSave("ButtonSaveJpg", QStringLiteral("     Zapisz jako jpg..."));
     auto* layout = new QVBoxLayout(group);
     layout->setSpacing(6);
-    layout->addWidget(m_saveBmp);
-    layout->addWidget(m_saveExcel);
-    layout->addWidget(m_saveJpg);
+    layout->addWidget(makeSave("ButtonSaveBmp", QStringLiteral("    Zapisz jako bmp...")));
+    layout->addWidget(makeSave("ButtonSaveExcel", QStringLiteral("  Zapisz jako excel...")));
+    layout->addWidget(makeSave("ButtonSaveJpg", QStringLiteral("     Zapisz jako jpg...")));
     return group;
 }
 
@@ -510,101 +422,26 @@ bool ChartPage::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-QCustomPlot* ChartPage::chart() const
+void ChartPage::showValue(Channel c, const QString& text)
 {
-    return m_chart;
+    m_fields[static_cast<std::size_t>(c)]->setText(text);
 }
-QCPGraph* ChartPage::series(Series which) const
+
+void ChartPage::setRateText(const QString& text)
 {
-    return which >= 0 && which < SeriesCount ? m_chart->graph(which) : nullptr;
+    m_rate->setText(text);
 }
-QLabel* ChartPage::yField() const
+
+ChartPage::Paging ChartPage::paging() const
 {
-    return m_yField;
+    return {m_pagingBox->isChecked(), m_tracking->isChecked(), m_samplesPerPage->value()};
 }
-QLabel* ChartPage::x1Field() const
+
+void ChartPage::setPaging(const Paging& paging)
 {
-    return m_x1Field;
-}
-QLabel* ChartPage::x2Field() const
-{
-    return m_x2Field;
-}
-QPushButton* ChartPage::recordButton() const
-{
-    return m_record;
-}
-QPushButton* ChartPage::pauseButton() const
-{
-    return m_pause;
-}
-QPushButton* ChartPage::stopButton() const
-{
-    return m_stop;
-}
-QPushButton* ChartPage::clearButton() const
-{
-    return m_clear;
-}
-QPushButton* ChartPage::showAllButton() const
-{
-    return m_showAll;
-}
-QPushButton* ChartPage::linesButton() const
-{
-    return m_lines;
-}
-QGroupBox* ChartPage::pagingGroup() const
-{
-    return m_paging;
-}
-QCheckBox* ChartPage::pagingBox() const
-{
-    return m_pagingBox;
-}
-QCheckBox* ChartPage::trackingBox() const
-{
-    return m_tracking;
-}
-QSpinBox* ChartPage::samplesPerPage() const
-{
-    return m_samplesPerPage;
-}
-QLabel* ChartPage::rateLabel() const
-{
-    return m_rate;
-}
-QPushButton* ChartPage::firstPageButton() const
-{
-    return m_firstPage;
-}
-QPushButton* ChartPage::lastPageButton() const
-{
-    return m_lastPage;
-}
-QLabel* ChartPage::pageIndicator() const
-{
-    return m_pageIndicator;
-}
-QToolButton* ChartPage::pageBackButton() const
-{
-    return m_pageBack;
-}
-QToolButton* ChartPage::pageForwardButton() const
-{
-    return m_pageForward;
-}
-QPushButton* ChartPage::saveBmpButton() const
-{
-    return m_saveBmp;
-}
-QPushButton* ChartPage::saveExcelButton() const
-{
-    return m_saveExcel;
-}
-QPushButton* ChartPage::saveJpgButton() const
-{
-    return m_saveJpg;
+    m_pagingBox->setChecked(paging.on);
+    m_tracking->setChecked(paging.tracking);
+    m_samplesPerPage->setValue(paging.samplesPerPage);
 }
 
 } // namespace kx

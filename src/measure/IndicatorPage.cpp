@@ -10,33 +10,22 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "measure/CGauge.h"
+#include <algorithm>
+
+#include "ui/CGauge.h"
+#include "ui/Colours.h"
+#include "ui/LockedGroup.h"
+#include "ui/ReadoutField.h"
+#include "ui/ValueLabel.h"
 
 namespace kx {
 
 namespace {
 
-const QString kNoValue = QStringLiteral("-------------");
-const QColor kLime{0x00, 0xFF, 0x00};
-const QColor kAqua{0x00, 0xFF, 0xFF};
-
-// A read-out on a black panel, read from across the bench.
-QLabel* makeField(const char* name, const QColor& text, int pixelSize, const QString& caption)
+ReadoutField* makeField(const char* name, const QColor& text, int pixelSize, const QString& caption)
 {
-    auto* field = new QLabel(kNoValue);
+    auto* field = new ReadoutField(caption, text, pixelSize, QStringLiteral("-------------"));
     field->setObjectName(name);
-    field->setAccessibleName(caption);
-    field->setAutoFillBackground(true);
-    QPalette p = field->palette();
-    p.setColor(QPalette::Window, Qt::black);
-    p.setColor(QPalette::WindowText, text);
-    field->setPalette(p);
-    QFont font = field->font();
-    font.setPixelSize(pixelSize);
-    font.setBold(true);
-    field->setFont(font);
-    // Right-aligned so the decimal point of "%3.4f" stays put as the value changes.
-    field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     field->setContentsMargins(16, 2, 16, 2);
     field->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     return field;
@@ -59,11 +48,38 @@ QCheckBox* makeActive(const char* name)
     return box;
 }
 
-QLabel* makeValueLabel(const char* name, const QString& caption)
+// "próbkowanie co:": anything may be typed; on leaving the field a value below the range
+// reads as its least, one above as its greatest, and a text that is not a whole number as
+// the least, instead of silently going back to the value before.
+class PeriodBox : public QSpinBox
 {
-    auto* value = new QLabel;
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QValidator::State validate(QString& input, int& pos) const override
+    {
+        if (QSpinBox::validate(input, pos) == QValidator::Acceptable)
+            return QValidator::Acceptable;
+        return QValidator::Intermediate;
+    }
+
+    void fixup(QString& input) const override
+    {
+        bool number = false;
+        const qlonglong typed = locale().toLongLong(input.trimmed(), &number);
+        if (!number) {
+            input = textFromValue(minimum());
+            return;
+        }
+        input = textFromValue(int(std::clamp<qlonglong>(typed, minimum(), maximum())));
+    }
+};
+
+ValueLabel* makeValueLabel(const char* name, const QString& caption)
+{
+    auto* value = new ValueLabel(caption);
     value->setObjectName(name);
-    value->setAccessibleName(caption);
     value->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setContentsMargins(6, 2, 6, 2);
@@ -117,9 +133,11 @@ IndicatorPage::IndicatorPage(QWidget* parent) : QWidget(parent)
     auto* channels = new QHBoxLayout;
     channels->setSpacing(8);
     channels->addWidget(buildChannelGroup(QStringLiteral("X1 (kanał 1)"), kLime, "X1Field",
-                                          "CGauge2", "Aktywny_X1", m_x1Field, m_x1Bar, m_x1Active));
+                                          "CGauge2", "Aktywny_X1", m_fields[1], m_x1Bar,
+                                          m_x1Active));
     channels->addWidget(buildChannelGroup(QStringLiteral("X2 (kanał 2)"), kAqua, "X2Field",
-                                          "CGauge3", "Aktywny_X2", m_x2Field, m_x2Bar, m_x2Active));
+                                          "CGauge3", "Aktywny_X2", m_fields[2], m_x2Bar,
+                                          m_x2Active));
 
     // The right column lines up with the left: lamps and buttons beside Y, the sampling
     // beside X1 and X2.
@@ -144,8 +162,8 @@ IndicatorPage::IndicatorPage(QWidget* parent) : QWidget(parent)
     page->setRowStretch(1, 2);
     page->setColumnStretch(0, 1);
 
-    setOutputIndicator(m_pk1, false);
-    setOutputIndicator(m_pk2, false);
+    paintOutput(m_pk1, false);
+    paintOutput(m_pk2, false);
 }
 
 QGroupBox* IndicatorPage::buildYGroup()
@@ -154,8 +172,8 @@ QGroupBox* IndicatorPage::buildYGroup()
     auto* group = new QGroupBox(title);
     group->setObjectName("GroupBoxY");
 
-    m_yField = makeField("YField", Qt::red, 48, title);
-    m_yField->setMinimumHeight(96);
+    m_fields[0] = makeField("YField", kRed, 48, title);
+    m_fields[0]->setMinimumHeight(96);
     m_yBar = makeBar("CGauge1", Qt::red, Qt::black, 30);
 
     m_leftHalf = makeBar("CGauge5", Qt::black, Qt::red, 30);
@@ -178,7 +196,7 @@ QGroupBox* IndicatorPage::buildYGroup()
 
     auto* layout = new QVBoxLayout(group);
     layout->setSpacing(8);
-    layout->addWidget(m_yField, 1);
+    layout->addWidget(m_fields[0], 1);
     layout->addWidget(m_yBar);
     layout->addLayout(halves);
     layout->addWidget(m_yActive);
@@ -187,7 +205,7 @@ QGroupBox* IndicatorPage::buildYGroup()
 
 QGroupBox* IndicatorPage::buildChannelGroup(const QString& title, const QColor& colour,
                                             const char* field, const char* bar, const char* active,
-                                            QLabel*& fieldOut, CGauge*& barOut,
+                                            ReadoutField*& fieldOut, CGauge*& barOut,
                                             QCheckBox*& activeOut)
 {
     auto* group = new QGroupBox(title);
@@ -223,14 +241,17 @@ QGroupBox* IndicatorPage::buildReadingGroup()
 {
     auto* group = new QGroupBox(QStringLiteral("Odczyt"));
     group->setObjectName("GroupBoxReading");
-    m_start = makeButton("ButtonStart", QStringLiteral("START"));
-    m_stop = makeButton("ButtonStop", QStringLiteral("STOP"));
-    m_pause = makeButton("ButtonPause", QStringLiteral("PAUSE"));
+    QPushButton* start = makeButton("ButtonStart", QStringLiteral("START"));
+    QPushButton* stop = makeButton("ButtonStop", QStringLiteral("STOP"));
+    QPushButton* pause = makeButton("ButtonPause", QStringLiteral("PAUSE"));
+    connect(start, &QPushButton::clicked, this, &IndicatorPage::startClicked);
+    connect(stop, &QPushButton::clicked, this, &IndicatorPage::stopClicked);
+    connect(pause, &QPushButton::clicked, this, &IndicatorPage::pauseClicked);
     auto* layout = new QHBoxLayout(group);
     layout->setSpacing(6);
-    layout->addWidget(m_start);
-    layout->addWidget(m_stop);
-    layout->addWidget(m_pause);
+    layout->addWidget(start);
+    layout->addWidget(stop);
+    layout->addWidget(pause);
     return group;
 }
 
@@ -258,10 +279,10 @@ QGroupBox* IndicatorPage::buildSamplingGroup()
 
     const QString periodCaption = QStringLiteral("próbkowanie co:");
     auto* periodLabel = new QLabel(periodCaption);
-    m_period = new QSpinBox;
+    m_period = new PeriodBox;
     m_period->setObjectName("SamplingPeriod");
     m_period->setAccessibleName(periodCaption);
-    m_period->setRange(10, 10000000);
+    m_period->setRange(kMinSamplingPeriodMs, kMaxSamplingPeriodMs);
     m_period->setSingleStep(10);
     m_period->setAlignment(Qt::AlignRight);
     periodLabel->setBuddy(m_period);
@@ -270,8 +291,10 @@ QGroupBox* IndicatorPage::buildSamplingGroup()
     m_continuous->setObjectName("ContinuousSampling");
     // The caption ends in a colon: the box follows it, as in the other rows.
     m_continuous->setLayoutDirection(Qt::RightToLeft);
+    connect(m_continuous, &QCheckBox::toggled, this, &IndicatorPage::continuousSamplingToggled);
 
-    m_periodDisplay = makeValueLabel("Label67", QString());
+    // It has no caption of its own: its name says what it shows.
+    m_periodDisplay = makeValueLabel("Label67", QStringLiteral("okres próbkowania ciągłego [ms]"));
     m_periodUnit = new QLabel(QStringLiteral("[ms]"));
     m_periodUnit->setObjectName("PeriodUnit");
     for (QWidget* w :
@@ -303,109 +326,110 @@ void IndicatorPage::setPeriodDisplayVisible(bool visible)
     m_periodUnit->setVisible(visible);
 }
 
-void IndicatorPage::setOutputIndicator(QLabel* indicator, bool on)
+ActiveValues IndicatorPage::active() const
 {
-    if (!indicator)
-        return;
+    return {m_yActive->isChecked(), m_x1Active->isChecked(), m_x2Active->isChecked()};
+}
+
+void IndicatorPage::setActive(const ActiveValues& active)
+{
+    m_yActive->setChecked(active.y);
+    m_x1Active->setChecked(active.x1);
+    m_x2Active->setChecked(active.x2);
+}
+
+SamplingSettings IndicatorPage::sampling() const
+{
+    return {m_continuous->isChecked(), m_period->value()};
+}
+
+void IndicatorPage::setSampling(const SamplingSettings& sampling)
+{
+    m_continuous->setChecked(sampling.continuous);
+    m_period->setValue(sampling.periodMs);
+}
+
+void IndicatorPage::showValue(Channel c, const QString& text)
+{
+    m_fields[static_cast<std::size_t>(c)]->setText(text);
+}
+
+void IndicatorPage::setBars(const BarPositions& bars)
+{
+    const std::pair<CGauge*, const std::optional<int>&> positions[] = {
+        {m_yBar, bars.y},   {m_rightHalf, bars.right}, {m_leftHalf, bars.left},
+        {m_x1Bar, bars.x1}, {m_x2Bar, bars.x2},
+    };
+    for (const auto& [bar, position] : positions)
+        if (position)
+            bar->setProgress(*position);
+}
+
+CGauge* IndicatorPage::gauge(Gauge g) const
+{
+    switch (g) {
+    case Gauge::Y:
+        return m_yBar;
+    case Gauge::X1:
+        return m_x1Bar;
+    case Gauge::X2:
+        return m_x2Bar;
+    case Gauge::RightHalf:
+        return m_rightHalf;
+    case Gauge::LeftHalf:
+        break;
+    }
+    return m_leftHalf;
+}
+
+void IndicatorPage::setGaugeMaximum(Gauge g, int maximum)
+{
+    CGauge* bar = gauge(g);
+    const bool leftAtRest = g == Gauge::LeftHalf && bar->progress() == bar->maxValue();
+    bar->setMaxValue(maximum);
+    if (leftAtRest)
+        bar->setProgress(maximum);
+}
+
+int IndicatorPage::leftHalfMaximum() const
+{
+    return m_leftHalf->maxValue();
+}
+
+void IndicatorPage::setOutputs(bool pk1, bool pk2)
+{
+    if (pk1 != m_pk1On)
+        paintOutput(m_pk1, m_pk1On = pk1);
+    if (pk2 != m_pk2On)
+        paintOutput(m_pk2, m_pk2On = pk2);
+}
+
+void IndicatorPage::paintOutput(QLabel* indicator, bool on)
+{
     QPalette p = indicator->palette();
     p.setColor(QPalette::Window, on ? kOutputOn : kOutputOff);
     p.setColor(QPalette::WindowText, on ? Qt::black : Qt::white);
     indicator->setPalette(p);
-    // At once: a burst of frames must not leave the indicator behind the values.
-    indicator->repaint();
 }
 
-QLabel* IndicatorPage::yField() const
+void IndicatorPage::setRateText(const QString& text)
 {
-    return m_yField;
+    m_rate->setText(text);
 }
-QLabel* IndicatorPage::x1Field() const
+
+void IndicatorPage::setTimeText(const QString& text)
 {
-    return m_x1Field;
+    m_time->setText(text);
 }
-QLabel* IndicatorPage::x2Field() const
+
+void IndicatorPage::setPeriodText(const QString& text)
 {
-    return m_x2Field;
+    m_periodDisplay->setText(text);
 }
-CGauge* IndicatorPage::yBar() const
+
+void IndicatorPage::setLocked(bool locked)
 {
-    return m_yBar;
-}
-CGauge* IndicatorPage::x1Bar() const
-{
-    return m_x1Bar;
-}
-CGauge* IndicatorPage::x2Bar() const
-{
-    return m_x2Bar;
-}
-CGauge* IndicatorPage::rightHalfBar() const
-{
-    return m_rightHalf;
-}
-CGauge* IndicatorPage::leftHalfBar() const
-{
-    return m_leftHalf;
-}
-QCheckBox* IndicatorPage::yActive() const
-{
-    return m_yActive;
-}
-QCheckBox* IndicatorPage::x1Active() const
-{
-    return m_x1Active;
-}
-QCheckBox* IndicatorPage::x2Active() const
-{
-    return m_x2Active;
-}
-QLabel* IndicatorPage::pk1Indicator() const
-{
-    return m_pk1;
-}
-QLabel* IndicatorPage::pk2Indicator() const
-{
-    return m_pk2;
-}
-QPushButton* IndicatorPage::startButton() const
-{
-    return m_start;
-}
-QPushButton* IndicatorPage::stopButton() const
-{
-    return m_stop;
-}
-QPushButton* IndicatorPage::pauseButton() const
-{
-    return m_pause;
-}
-QSpinBox* IndicatorPage::samplingPeriod() const
-{
-    return m_period;
-}
-QCheckBox* IndicatorPage::continuousSampling() const
-{
-    return m_continuous;
-}
-QLabel* IndicatorPage::periodDisplay() const
-{
-    return m_periodDisplay;
-}
-QLabel* IndicatorPage::periodUnit() const
-{
-    return m_periodUnit;
-}
-QLabel* IndicatorPage::rateLabel() const
-{
-    return m_rate;
-}
-QLabel* IndicatorPage::timeLabel() const
-{
-    return m_time;
-}
-QGroupBox* IndicatorPage::samplingGroup() const
-{
-    return m_sampling;
+    setGroupLocked(m_sampling, locked);
 }
 
 } // namespace kx

@@ -1,20 +1,22 @@
 #pragma once
 // The tab "Wskaźniki": Y, X1 and X2 in large fields with their bars, the output indicators,
-// the measurement buttons and the sampling settings. This class builds the controls; the
-// measurement code fills them.
+// the measurement buttons and the sampling settings. It shows what the measurement gives it
+// and reports the operator's buttons.
 
-#include <QColor>
 #include <QWidget>
+
+#include "measure/Measurement.h"
+#include "protocol/ReplyDispatch.h" // Gauge
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
-class QPushButton;
 class QSpinBox;
 
 namespace kx {
 
 class CGauge;
+class ReadoutField;
 
 class IndicatorPage : public QWidget
 {
@@ -23,53 +25,57 @@ class IndicatorPage : public QWidget
 public:
     explicit IndicatorPage(QWidget* parent = nullptr);
 
-    QLabel* yField() const;       // red on black, 48 px bold, "-------------"
-    QLabel* x1Field() const;      // lime on black
-    QLabel* x2Field() const;      // aqua on black
-    CGauge* yBar() const;         // CGauge1
-    CGauge* x1Bar() const;        // CGauge2
-    CGauge* x2Bar() const;        // CGauge3
-    CGauge* rightHalfBar() const; // CGauge4
-    CGauge* leftHalfBar() const;  // CGauge5: red background, black foreground
+    // The three "Aktywny" boxes.
+    ActiveValues active() const;
+    void setActive(const ActiveValues& active);
+    // "próbkowanie co:" and "Próbkowanie ciągłe:". The period box keeps its own range
+    // (10 … 10 000 000 ms): a period below 10 shows as 10.
+    SamplingSettings sampling() const;
+    void setSampling(const SamplingSettings& sampling);
 
-    QCheckBox* yActive() const;  // "Aktywny" of "Y (wartość mierzona)"
-    QCheckBox* x1Active() const; // "Aktywny" of "X1 (kanał 1)"
-    QCheckBox* x2Active() const; // "Aktywny" of "X2 (kanał 2)"
+    // The large field of a value: red, lime or aqua on black, "-------------" at start.
+    void showValue(Channel c, const QString& text);
+    // The bars; a position left empty leaves its bar where it is.
+    void setBars(const BarPositions& bars);
+    // A bar's range (0 … maximum). The left half-bar is drawn from its far end, so full means
+    // empty: until a value has moved it, it stays empty across a new range.
+    void setGaugeMaximum(Gauge g, int maximum);
+    int leftHalfMaximum() const;
+    // "PK1" and "PK2" of "Stan wyjść": lime on, maroon off (and at start).
+    void setOutputs(bool pk1, bool pk2);
 
-    QLabel* pk1Indicator() const; // "PK1" of "Stan wyjść": lime on, maroon off
-    QLabel* pk2Indicator() const;
-    void setOutputIndicator(QLabel* indicator, bool on);
-
-    QPushButton* startButton() const;
-    QPushButton* stopButton() const;
-    QPushButton* pauseButton() const;
-
-    QSpinBox* samplingPeriod() const;      // "próbkowanie co:" [ms], 10 … 10000000 step 10
-    QCheckBox* continuousSampling() const; // "Próbkowanie ciągłe:"
-    QLabel* periodDisplay() const;         // Label67, with its "[ms]" unit
-    QLabel* periodUnit() const;            // the "[ms]" beside Label67
-    // Shows or hides Label67 together with its unit; the layout keeps their room either way.
+    void setRateText(const QString& text); // beside "próbek na sekundę:"
+    void setTimeText(const QString& text); // beside "czas [s]:"
+    // The continuous-sampling period (Label67) and its "[ms]", shown or hidden together; the
+    // layout keeps their room either way.
+    void setPeriodText(const QString& text);
     void setPeriodDisplayVisible(bool visible);
-    QLabel* rateLabel() const;        // beside "próbek na sekundę:"
-    QLabel* timeLabel() const;        // beside "czas [s]:"
-    QGroupBox* samplingGroup() const; // "Próbkowanie"
+
+    // A running measurement holds the group "Próbkowanie".
+    void setLocked(bool locked);
 
     inline static const QColor kOutputOn{0x00, 0xFF, 0x00};  // lime
     inline static const QColor kOutputOff{0x80, 0x00, 0x00}; // maroon, also at start
 
+signals:
+    void startClicked();
+    void stopClicked();
+    void pauseClicked();
+    void continuousSamplingToggled(bool on);
+
 private:
     QGroupBox* buildYGroup();
     QGroupBox* buildChannelGroup(const QString& title, const QColor& colour, const char* field,
-                                 const char* bar, const char* active, QLabel*& fieldOut,
+                                 const char* bar, const char* active, ReadoutField*& fieldOut,
                                  CGauge*& barOut, QCheckBox*& activeOut);
     QGroupBox* buildOutputsGroup();
     QGroupBox* buildReadingGroup();
     QGroupBox* buildReadoutsGroup();
     QGroupBox* buildSamplingGroup();
+    CGauge* gauge(Gauge g) const;
+    static void paintOutput(QLabel* indicator, bool on);
 
-    QLabel* m_yField = nullptr;
-    QLabel* m_x1Field = nullptr;
-    QLabel* m_x2Field = nullptr;
+    ReadoutField* m_fields[3] = {}; // by Channel
     CGauge* m_yBar = nullptr;
     CGauge* m_x1Bar = nullptr;
     CGauge* m_x2Bar = nullptr;
@@ -80,9 +86,8 @@ private:
     QCheckBox* m_x2Active = nullptr;
     QLabel* m_pk1 = nullptr;
     QLabel* m_pk2 = nullptr;
-    QPushButton* m_start = nullptr;
-    QPushButton* m_stop = nullptr;
-    QPushButton* m_pause = nullptr;
+    bool m_pk1On = false;
+    bool m_pk2On = false;
     QSpinBox* m_period = nullptr;
     QCheckBox* m_continuous = nullptr;
     QLabel* m_periodDisplay = nullptr;

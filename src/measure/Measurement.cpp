@@ -41,7 +41,7 @@ std::string twoDecimals(double v, char decimalSeparator)
 
 int32_t MeasurementScheduler::effectivePeriod(int32_t periodMs)
 {
-    return std::max(periodMs, kMinPeriodMs);
+    return std::max(periodMs, kMinSamplingPeriodMs);
 }
 
 bool MeasurementScheduler::IdleStep(int64_t now, DeviceModel& model,
@@ -149,11 +149,6 @@ bool applyMeasurementFrame(DeviceModel& model, std::span<const uint8_t> frame, b
     if (hasX2)
         *hasX2 = m->hasX2;
     return true;
-}
-
-void deviceAnswered(DeviceModel& model)
-{
-    model.bledna_transmisja = 0;
 }
 
 std::string rateText(const SamplingSettings& sampling)

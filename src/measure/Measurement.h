@@ -19,6 +19,11 @@ struct ActiveValues
     bool x2 = false;
 };
 
+// The range of "próbkowanie co:", in ms. A period below the least counts as the least, so
+// nothing divides by zero and timed sampling never asks at every idle step.
+constexpr int32_t kMinSamplingPeriodMs = 10;
+constexpr int32_t kMaxSamplingPeriodMs = 10000000;
+
 struct SamplingSettings
 {
     bool continuous = false; // "Próbkowanie ciągłe:"
@@ -30,7 +35,6 @@ struct SamplingSettings
 class MeasurementScheduler
 {
 public:
-    static constexpr int32_t kMinPeriodMs = 10;
     static constexpr int64_t kReplyTimeoutMs = 150;
     // A timed request goes out once its countdown is down to this.
     static constexpr int64_t kEarlyMs = 5;
@@ -82,10 +86,6 @@ BarPositions barPositions(const DeviceModel& model, const ActiveValues& active, 
 // fault clears. Returns false, changing nothing, for a frame shorter than its flags announce.
 bool applyMeasurementFrame(DeviceModel& model, std::span<const uint8_t> frame, bool* hasY = nullptr,
                            bool* hasX1 = nullptr, bool* hasX2 = nullptr);
-
-// The device has answered (a measurement frame or a reply): the last request was not lost
-// after all, so the transmission fault clears. applyMeasurementFrame does this itself.
-void deviceAnswered(DeviceModel& model);
 
 // "%3.5f" samples per second, with a decimal comma; empty in continuous sampling.
 std::string rateText(const SamplingSettings& sampling);

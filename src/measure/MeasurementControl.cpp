@@ -1,43 +1,24 @@
 #include "measure/MeasurementControl.h"
 
 #include <QAbstractEventDispatcher>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
 
-#include "app/Dialogs.h"
-#include "app/LocaleSeparator.h"
+#include <algorithm>
+#include <limits>
+
 #include "device/DeviceModel.h"
-#include "device/DevicePage.h"
 #include "device/NumberFormat.h"
 #include "device/RoundTo3.h"
-#include "measure/CGauge.h"
 #include "measure/IndicatorPage.h"
 #include "protocol/Commands.h"
+#include "protocol/ReplyDispatch.h"
+#include "ui/Dialogs.h"
+#include "ui/LocaleSeparator.h"
 
 namespace kx {
 
-namespace {
-
-void setPosition(CGauge* gauge, const std::optional<int>& position)
-{
-    if (position)
-        gauge->setProgress(*position);
-}
-
-QString fieldText(float value)
-{
-    return QString::fromStdString(formatFixed(value, 4, 3));
-}
-
-} // namespace
-
 MeasurementControl::MeasurementControl(DeviceModel& model, IndicatorPage* indicators,
-                                       DevicePage* device, QObject* parent)
-    : QObject(parent), m_model(model), m_indicators(indicators), m_device(device),
+                                       ReplyView& results, QObject* parent)
+    : QObject(parent), m_model(model), m_indicators(indicators), m_results(results),
       m_separator(localeDecimalSeparator())
 {
     m_elapsed.start();
@@ -47,15 +28,17 @@ MeasurementControl::MeasurementControl(DeviceModel& model, IndicatorPage* indica
     m_display.setObjectName("Timer3");
     m_display.setInterval(kDisplayIntervalMs);
     connect(&m_display, &QTimer::timeout, this, &MeasurementControl::DisplayTimerTick);
+    // Nothing else may wake the event loop when a timed request falls due.
+    m_due.setSingleShot(true);
+    m_due.setTimerType(Qt::PreciseTimer);
+    connect(&m_due, &QTimer::timeout, this, &MeasurementControl::IdleStep);
 
-    connect(indicators->startButton(), &QPushButton::clicked, this,
-            &MeasurementControl::StartClick);
-    connect(indicators->stopButton(), &QPushButton::clicked, this, &MeasurementControl::StopClick);
-    connect(indicators->pauseButton(), &QPushButton::clicked, this,
-            &MeasurementControl::PauseClick);
-    connect(indicators->continuousSampling(), &QCheckBox::toggled, this,
+    connect(indicators, &IndicatorPage::startClicked, this, &MeasurementControl::StartClick);
+    connect(indicators, &IndicatorPage::stopClicked, this, &MeasurementControl::StopClick);
+    connect(indicators, &IndicatorPage::pauseClicked, this, &MeasurementControl::PauseClick);
+    connect(indicators, &IndicatorPage::continuousSamplingToggled, this,
             &MeasurementControl::ContinuousSamplingClick);
-    ContinuousSamplingClick(indicators->continuousSampling()->isChecked());
+    ContinuousSamplingClick(indicators->sampling().continuous);
 }
 
 MeasurementControl::~MeasurementControl()
@@ -79,20 +62,35 @@ void MeasurementControl::start()
 
 ActiveValues MeasurementControl::active() const
 {
-    return {m_indicators->yActive()->isChecked(), m_indicators->x1Active()->isChecked(),
-            m_indicators->x2Active()->isChecked()};
+    return m_indicators->active();
 }
 
 SamplingSettings MeasurementControl::sampling() const
 {
-    return {m_indicators->continuousSampling()->isChecked(),
-            m_indicators->samplingPeriod()->value()};
+    return m_indicators->sampling();
 }
 
 void MeasurementControl::IdleStep()
 {
     if (m_scheduler.IdleStep(m_clock(), m_model, sampling()))
         SendMeasureRequest();
+    armDueTimer();
+}
+
+void MeasurementControl::armDueTimer()
+{
+    const int64_t now = m_clock();
+    const auto wait = m_scheduler.hundredthsUntilNextRequest(now, m_model, sampling());
+    if (!wait) {
+        m_due.stop();
+        m_dueAt.reset();
+        return;
+    }
+    // Idle steps come many times a hundredth: re-arm only when the moment moved.
+    if (m_dueAt == now + *wait && m_due.isActive())
+        return;
+    m_dueAt = now + *wait;
+    m_due.start(static_cast<int>(std::min<int64_t>(*wait * 10, std::numeric_limits<int>::max())));
 }
 
 void MeasurementControl::SendMeasureRequest()
@@ -104,9 +102,9 @@ void MeasurementControl::SendMeasureRequest()
 
 void MeasurementControl::measurementFrameReceived(std::span<const uint8_t> frame)
 {
-    if (m_indicators->continuousSampling()->isChecked())
-        if (const auto period = m_periodMeter.frame(m_scheduler.MeasureTime()))
-            m_indicators->periodDisplay()->setText(QString::fromStdString(CommaDecimal(*period)));
+    if (sampling().continuous)
+        if (const auto period = m_periodMeter.frame(m_scheduler.MeasureTime(), m_separator))
+            m_indicators->setPeriodText(QString::fromStdString(*period));
     HandleMeasurementFrame(frame);
 }
 
@@ -119,8 +117,7 @@ void MeasurementControl::HandleMeasurementFrame(std::span<const uint8_t> frame)
     if (!applyMeasurementFrame(m_model, frame, &hasY, &hasX1, &hasX2))
         return;
     auto show = [this](Channel c, float v) {
-        m_device->resultBox(c)->setText(
-            QString::fromStdString(formatGeneral(RoundTo3(v), m_separator)));
+        m_results.showResult(c, formatGeneral(RoundTo3(v), m_separator));
     };
     if (hasY)
         show(Channel::Y, m_model.CurrentY);
@@ -135,26 +132,19 @@ void MeasurementControl::HandleMeasurementFrame(std::span<const uint8_t> frame)
 void MeasurementControl::HandleNewValues()
 {
     const ActiveValues a = active();
-    const BarPositions bars = barPositions(m_model, a, m_indicators->leftHalfBar()->maxValue());
-    if (a.y) {
-        setPosition(m_indicators->yBar(), bars.y);
-        setPosition(m_indicators->rightHalfBar(), bars.right);
-        setPosition(m_indicators->leftHalfBar(), bars.left);
-        m_indicators->yField()->setText(fieldText(m_model.CurrentY));
-    }
-    if (a.x1) {
-        setPosition(m_indicators->x1Bar(), bars.x1);
-        m_indicators->x1Field()->setText(fieldText(m_model.CurrentX1));
-    }
-    if (a.x2) {
-        setPosition(m_indicators->x2Bar(), bars.x2);
-        m_indicators->x2Field()->setText(fieldText(m_model.CurrentX2));
-    }
+    m_indicators->setBars(barPositions(m_model, a, m_indicators->leftHalfMaximum()));
+    const std::string y = formatFixed(m_model.CurrentY, 4, 3);
+    const std::string x1 = formatFixed(m_model.CurrentX1, 4, 3);
+    const std::string x2 = formatFixed(m_model.CurrentX2, 4, 3);
+    if (a.y)
+        m_indicators->showValue(Channel::Y, QString::fromStdString(y));
+    if (a.x1)
+        m_indicators->showValue(Channel::X1, QString::fromStdString(x1));
+    if (a.x2)
+        m_indicators->showValue(Channel::X2, QString::fromStdString(x2));
     if (m_sampleTexts)
-        m_sampleTexts(formatFixed(m_model.CurrentY, 4, 3), formatFixed(m_model.CurrentX1, 4, 3),
-                      formatFixed(m_model.CurrentX2, 4, 3), a);
-    m_indicators->setOutputIndicator(m_indicators->pk1Indicator(), m_model.OutputPK1 != 0);
-    m_indicators->setOutputIndicator(m_indicators->pk2Indicator(), m_model.OutputPK2 != 0);
+        m_sampleTexts(y, x1, x2, a);
+    m_indicators->setOutputs(m_model.OutputPK1 != 0, m_model.OutputPK2 != 0);
     // Then the register row (with "autoodczyt") and the chart's output lines.
     if (m_afterNewValues)
         m_afterNewValues();
@@ -165,10 +155,11 @@ void MeasurementControl::DisplayTimerTick()
     if (!m_scheduler.hasStepped())
         return;
     const QString rate = QString::fromStdString(rateText(sampling()));
-    m_indicators->rateLabel()->setText(rate);
+    m_indicators->setRateText(rate);
     if (m_rateShown)
         m_rateShown(rate);
-    m_indicators->timeLabel()->setText(QString::fromStdString(timeText(m_scheduler.MeasureTime())));
+    m_indicators->setTimeText(
+        QString::fromStdString(timeText(m_scheduler.MeasureTime(), m_separator)));
 }
 
 void MeasurementControl::StartClick()
@@ -180,49 +171,48 @@ void MeasurementControl::StartClick()
         return;
     }
     m_scheduler.start();
+    m_periodMeter.restart(m_scheduler.MeasureTime());
     m_model.GO = true;
     lockGroups(true);
+    armDueTimer();
 }
 
 void MeasurementControl::StopClick()
 {
     m_model.GO = false;
     m_scheduler.stop();
+    m_periodMeter.restart(m_scheduler.MeasureTime());
     lockGroups(false);
+    armDueTimer();
 }
 
 void MeasurementControl::PauseClick()
 {
     m_model.GO = !m_model.GO;
     lockGroups(m_model.GO);
+    armDueTimer();
+}
+
+void MeasurementControl::lineLost()
+{
+    m_model.GO = false;
+    m_model.zapytanie = false;
+    lockGroups(false);
+    armDueTimer();
 }
 
 void MeasurementControl::ContinuousSamplingClick(bool checked)
 {
-    m_indicators->periodDisplay()->setVisible(checked);
-    m_indicators->periodUnit()->setVisible(checked);
+    m_indicators->setPeriodDisplayVisible(checked);
+    if (checked)
+        m_periodMeter.restart(m_scheduler.MeasureTime());
 }
 
 void MeasurementControl::lockGroups(bool locked)
 {
-    QList<QWidget*> groups = m_device->lockableGroups();
-    groups.prepend(m_indicators->samplingGroup());
-    for (QWidget* group : groups) {
-        group->setEnabled(!locked);
-        // Painted so the operator sees at a glance what a running measurement holds.
-        group->setAutoFillBackground(true);
-        QPalette p = group->palette();
-        p.setColor(QPalette::Window,
-                   group->palette().color(locked ? QPalette::Dark : QPalette::Button));
-        // Greyed-out captions on the shadow colour would vanish; keep them readable.
-        p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(60, 60, 60));
-        p.setColor(QPalette::Disabled, QPalette::Text, QColor(60, 60, 60));
-        group->setPalette(p);
-        if (locked)
-            group->setCursor(Qt::ForbiddenCursor);
-        else
-            group->unsetCursor();
-    }
+    m_indicators->setLocked(locked);
+    if (m_lockOthers)
+        m_lockOthers(locked);
 }
 
 } // namespace kx

@@ -11,17 +11,16 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "measure/Measurement.h"
 #include "protocol/RequestSender.h"
 
-class QLabel;
-
 namespace kx {
 
-class DevicePage;
 class IndicatorPage;
+class ReplyView;
 struct DeviceModel;
 
 class MeasurementControl : public QObject
@@ -31,7 +30,8 @@ class MeasurementControl : public QObject
 public:
     static constexpr int kDisplayIntervalMs = 50;
 
-    MeasurementControl(DeviceModel& model, IndicatorPage* indicators, DevicePage* device,
+    // results shows a frame's values where the device's single-value replies show them.
+    MeasurementControl(DeviceModel& model, IndicatorPage* indicators, ReplyView& results,
                        QObject* parent = nullptr);
     ~MeasurementControl() override;
 
@@ -40,6 +40,8 @@ public:
     void setClock(std::function<int64_t()> clock);
     // Shown when START finds no device.
     void setWizardOpener(std::function<void()> open) { m_openWizard = std::move(open); }
+    // What else a running measurement holds (the device tab's groups), besides "Próbkowanie".
+    void setLockOthers(std::function<void(bool locked)> lock) { m_lockOthers = std::move(lock); }
     // Further displays of each sample: the chart's small fields, the chart points, the
     // register row; they belong to the chart and the register.
     void setSampleTexts(std::function<void(const std::string& y, const std::string& x1,
@@ -75,21 +77,29 @@ public slots:
     void StopClick();
     void PauseClick();
     void ContinuousSamplingClick(bool checked);
+    // The line went away: the measurement stops where it is (its time is kept), its groups
+    // unlock and nothing is awaited.
+    void lineLost();
 
 private:
     void lockGroups(bool locked);
+    // A single-shot timer to the moment the next timed request falls due.
+    void armDueTimer();
 
     DeviceModel& m_model;
     IndicatorPage* m_indicators;
-    DevicePage* m_device;
+    ReplyView& m_results;
     RequestChannel m_requests;
     std::function<int64_t()> m_clock;
     QElapsedTimer m_elapsed;
     MeasurementScheduler m_scheduler;
     PeriodMeter m_periodMeter;
     QTimer m_display;
+    QTimer m_due;
+    std::optional<int64_t> m_dueAt; // clock reading the due timer was armed for
     QMetaObject::Connection m_idle;
     std::function<void()> m_openWizard;
+    std::function<void(bool)> m_lockOthers;
     std::function<void(const std::string&, const std::string&, const std::string&,
                        const ActiveValues&)>
         m_sampleTexts;

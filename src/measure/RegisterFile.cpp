@@ -168,7 +168,7 @@ private:
 class ChunkWriter
 {
 public:
-    explicit ChunkWriter(const ByteSink& sink) : m_sink(sink), m_ok(bool(sink))
+    explicit ChunkWriter(const ChunkSink& sink) : m_sink(sink), m_ok(bool(sink))
     {
         m_buffer.reserve(kChunk + 4096);
     }
@@ -201,7 +201,7 @@ private:
         m_buffer.clear();
     }
 
-    const ByteSink& m_sink;
+    const ChunkSink& m_sink;
     std::string m_buffer;
     bool m_ok;
 };
@@ -398,7 +398,7 @@ std::optional<RegisterFileTarget> registerFileTarget(std::string_view chosenName
 }
 
 bool writeRegisterFile(RegisterFileFormat format, const RegisterFileHeader& header,
-                       const RegisterRows& rows, const StampFormat& stamps, const ByteSink& sink)
+                       const RegisterRows& rows, const StampFormat& stamps, const ChunkSink& sink)
 {
     ChunkWriter out(sink);
     if (!out.ok())

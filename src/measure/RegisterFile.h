@@ -57,13 +57,13 @@ struct RegisterFileHeader
 
 // Receives the file's bytes in order, a chunk at a time (the view is valid during the call
 // only); returns false to stop the writing (a failed write).
-using ByteSink = std::function<bool(std::string_view bytes)>;
+using ChunkSink = std::function<bool(std::string_view bytes)>;
 
 // Writes the register file: the header block, "Ilosc próbek=" the number of registrations,
 // the column header and one line per registration (none for an empty register). Cells read
 // as the grid shows them (`stamps` gives the date and time texts of column 0). Chunks are
 // bounded (about 64 KiB); returns false as soon as the sink does, and nothing more is passed.
 bool writeRegisterFile(RegisterFileFormat format, const RegisterFileHeader& header,
-                       const RegisterRows& rows, const StampFormat& stamps, const ByteSink& sink);
+                       const RegisterRows& rows, const StampFormat& stamps, const ChunkSink& sink);
 
 } // namespace kx

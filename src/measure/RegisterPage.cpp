@@ -115,24 +115,24 @@ QGroupBox* RegisterPage::buildGridGroup()
     group->setObjectName("GroupBoxRegister");
 
     m_model = new RegisterTableModel(this);
-    m_grid = new QTableView;
-    m_grid->setObjectName("RegisterGrid");
-    m_grid->setAccessibleName(QStringLiteral("Pomiar"));
-    m_grid->setModel(m_model);
-    m_grid->setItemDelegate(new RegisterCellDelegate(m_grid));
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
-    m_grid->setWordWrap(false);
-    m_grid->setCornerButtonEnabled(false);
+    auto* grid = new QTableView;
+    grid->setObjectName("RegisterGrid");
+    grid->setAccessibleName(QStringLiteral("Pomiar"));
+    grid->setModel(m_model);
+    grid->setItemDelegate(new RegisterCellDelegate(grid));
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid->setWordWrap(false);
+    grid->setCornerButtonEnabled(false);
     // Column 0 numbers the rows itself.
-    m_grid->verticalHeader()->hide();
+    grid->verticalHeader()->hide();
     // Fixed row heights let the view place any row of a long register without measuring.
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_grid->verticalHeader()->setMinimumSectionSize(kRowHeight);
-    m_grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setMinimumSectionSize(kRowHeight);
+    grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
 
-    QHeaderView* header = m_grid->horizontalHeader();
+    QHeaderView* header = grid->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setDefaultSectionSize(kColumnWidth);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -144,7 +144,7 @@ QGroupBox* RegisterPage::buildGridGroup()
 
     auto* layout = new QVBoxLayout(group);
     layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(m_grid);
+    layout->addWidget(grid);
     return group;
 }
 
@@ -179,17 +179,17 @@ QGroupBox* RegisterPage::buildInfoGroup()
 
 QGroupBox* RegisterPage::buildTableGroup()
 {
-    m_clear = makeButton("ButtonRegisterClear", QStringLiteral(" Wyczyść"));
-    return makeGroup("GroupBoxTable", QStringLiteral("Tabela"), {m_clear});
+    return makeGroup("GroupBoxTable", QStringLiteral("Tabela"),
+                     {makeButton("ButtonRegisterClear", QStringLiteral(" Wyczyść"))});
 }
 
 QGroupBox* RegisterPage::buildFileGroup()
 {
-    m_saveAs = makeButton("ButtonSaveAs", QStringLiteral("Zapisz Jako..."));
-    m_save = makeButton("ButtonSave", QStringLiteral("     Zapisz       "));
+    QPushButton* saveAs = makeButton("ButtonSaveAs", QStringLiteral("Zapisz Jako..."));
+    QPushButton* save = makeButton("ButtonSave", QStringLiteral("     Zapisz       "));
     // Saves under the name last chosen by "Zapisz Jako...": nothing to save to before that.
-    m_save->setEnabled(false);
-    return makeGroup("GroupBoxFile", QStringLiteral("Plik:"), {m_saveAs, m_save});
+    save->setEnabled(false);
+    return makeGroup("GroupBoxFile", QStringLiteral("Plik:"), {saveAs, save});
 }
 
 void RegisterPage::writeHeaderRow()
@@ -197,73 +197,27 @@ void RegisterPage::writeHeaderRow()
     m_model->writeHeaderRow();
 }
 
-RegisterTableModel* RegisterPage::model() const
+RegisterPage::Options RegisterPage::options() const
 {
-    return m_model;
+    return {m_autoRead->isChecked(), m_regY->isChecked(),   m_regX1->isChecked(),
+            m_regX2->isChecked(),    m_regPK1->isChecked(), m_regPK2->isChecked(),
+            m_date->isChecked(),     m_hour->isChecked(),   m_time->isChecked(),
+            m_index->isChecked(),    m_colour->isChecked()};
 }
-QTableView* RegisterPage::grid() const
+
+void RegisterPage::setOptions(const Options& o)
 {
-    return m_grid;
-}
-QCheckBox* RegisterPage::autoReadBox() const
-{
-    return m_autoRead;
-}
-QPushButton* RegisterPage::readButton() const
-{
-    return m_read;
-}
-QCheckBox* RegisterPage::regYBox() const
-{
-    return m_regY;
-}
-QCheckBox* RegisterPage::regX1Box() const
-{
-    return m_regX1;
-}
-QCheckBox* RegisterPage::regX2Box() const
-{
-    return m_regX2;
-}
-QCheckBox* RegisterPage::regPK1Box() const
-{
-    return m_regPK1;
-}
-QCheckBox* RegisterPage::regPK2Box() const
-{
-    return m_regPK2;
-}
-QCheckBox* RegisterPage::dateBox() const
-{
-    return m_date;
-}
-QCheckBox* RegisterPage::hourBox() const
-{
-    return m_hour;
-}
-QCheckBox* RegisterPage::timeBox() const
-{
-    return m_time;
-}
-QCheckBox* RegisterPage::indexBox() const
-{
-    return m_index;
-}
-QCheckBox* RegisterPage::colourBox() const
-{
-    return m_colour;
-}
-QPushButton* RegisterPage::clearButton() const
-{
-    return m_clear;
-}
-QPushButton* RegisterPage::saveAsButton() const
-{
-    return m_saveAs;
-}
-QPushButton* RegisterPage::saveButton() const
-{
-    return m_save;
+    m_autoRead->setChecked(o.autoRead);
+    m_regY->setChecked(o.y);
+    m_regX1->setChecked(o.x1);
+    m_regX2->setChecked(o.x2);
+    m_regPK1->setChecked(o.pk1);
+    m_regPK2->setChecked(o.pk2);
+    m_date->setChecked(o.date);
+    m_hour->setChecked(o.hour);
+    m_time->setChecked(o.time);
+    m_index->setChecked(o.index);
+    m_colour->setChecked(o.colour);
 }
 
 } // namespace kx

@@ -1,15 +1,12 @@
 #pragma once
 // The tab "Rejestracja pomiarów": the register grid (group "Pomiar") and, on the right, its
-// options and buttons. This class builds the controls and keeps "Odczytaj pozycje" enabled
-// exactly while "autoodczyt" is unchecked; registering, clearing and saving are driven from
-// outside.
+// options and buttons. "Odczytaj pozycje" is enabled exactly while "autoodczyt" is unchecked.
 
 #include <QWidget>
 
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
-class QTableView;
 
 namespace kx {
 
@@ -20,29 +17,30 @@ class RegisterPage : public QWidget
     Q_OBJECT
 
 public:
+    // The option boxes of "Odczyt", "Kanał:" and "Informacje".
+    struct Options
+    {
+        bool autoRead = true; // "autoodczyt"
+        bool y = true;        // "Y (pomiar)"
+        bool x1 = true;       // "kanał 1"
+        bool x2 = true;       // "kanał 2"
+        bool pk1 = false;     // "PK1"
+        bool pk2 = false;     // "PK2"
+        bool date = false;    // "data"
+        bool hour = false;    // "godzina"
+        bool time = true;     // "czas pomiaru"
+        bool index = true;    // "numer próbki"
+        bool colour = true;   // "kolor"
+    };
+
     explicit RegisterPage(QWidget* parent = nullptr);
 
     // Puts the header row's captions into the grid (called once at start-up).
     void writeHeaderRow();
 
-    RegisterTableModel* model() const;
-    QTableView* grid() const;
-
-    QCheckBox* autoReadBox() const;    // "autoodczyt" (group "Odczyt")
-    QPushButton* readButton() const;   // "Odczytaj pozycje"
-    QCheckBox* regYBox() const;        // "Y (pomiar)" (group "Kanał:")
-    QCheckBox* regX1Box() const;       // "kanał 1"
-    QCheckBox* regX2Box() const;       // "kanał 2"
-    QCheckBox* regPK1Box() const;      // "PK1"
-    QCheckBox* regPK2Box() const;      // "PK2"
-    QCheckBox* dateBox() const;        // "data" (group "Informacje")
-    QCheckBox* hourBox() const;        // "godzina"
-    QCheckBox* timeBox() const;        // "czas pomiaru"
-    QCheckBox* indexBox() const;       // "numer próbki"
-    QCheckBox* colourBox() const;      // "kolor"
-    QPushButton* clearButton() const;  // " Wyczyść" (group "Tabela")
-    QPushButton* saveAsButton() const; // "Zapisz Jako..." (group "Plik:")
-    QPushButton* saveButton() const;   // "     Zapisz       ", disabled until a name is chosen
+    Options options() const;
+    // Each box's change runs its reaction ("Odczytaj pozycje" follows "autoodczyt").
+    void setOptions(const Options& options);
 
 private:
     QGroupBox* buildGridGroup();
@@ -53,7 +51,6 @@ private:
     QGroupBox* buildFileGroup();
 
     RegisterTableModel* m_model = nullptr;
-    QTableView* m_grid = nullptr;
     QCheckBox* m_autoRead = nullptr;
     QPushButton* m_read = nullptr;
     QCheckBox* m_regY = nullptr;
@@ -66,9 +63,6 @@ private:
     QCheckBox* m_time = nullptr;
     QCheckBox* m_index = nullptr;
     QCheckBox* m_colour = nullptr;
-    QPushButton* m_clear = nullptr;
-    QPushButton* m_saveAs = nullptr;
-    QPushButton* m_save = nullptr;
 };
 
 } // namespace kx

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -103,8 +104,8 @@ QSpinBox* makeField(const QString& name, const QString& caption, int value)
 
 } // namespace
 
-TKonigLiniiForm::TKonigLiniiForm(QWidget* parent)
-    : ToolWindow(parent, "Konfiguracja linii wyjsc na wykresie", QSize(460, 182))
+TKonigLiniiForm::TKonigLiniiForm(LineSettings& stored, QWidget* parent)
+    : ToolWindow(parent, "Konfiguracja linii wyjsc na wykresie", QSize(460, 182)), m_stored(stored)
 {
     setObjectName("KonigLiniiForm");
 
@@ -136,6 +137,16 @@ TKonigLiniiForm::TKonigLiniiForm(QWidget* parent)
     m_ok = new QPushButton(QStringLiteral("OK"));
     m_ok->setObjectName("ButtonOK");
     m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, [this] {
+        copyOut();
+        close();
+    });
+    for (int n = 0; n < kOutputs; ++n)
+        for (QSpinBox* field : {m_height[n], m_offset[n]})
+            connect(field, &QSpinBox::valueChanged, this, [this] {
+                if (!m_copyingIn)
+                    copyOut();
+            });
 
     auto* aside = new QVBoxLayout;
     aside->setSpacing(6);
@@ -150,9 +161,9 @@ TKonigLiniiForm::TKonigLiniiForm(QWidget* parent)
     layout->addLayout(aside);
 }
 
-std::array<int32_t, 8> TKonigLiniiForm::lineSettings() const
+LineSettings TKonigLiniiForm::lineSettings() const
 {
-    std::array<int32_t, 8> values{};
+    LineSettings values{};
     for (int n = 0; n < kOutputs; ++n) {
         values[2 * n] = m_height[n]->value();
         values[2 * n + 1] = m_offset[n]->value();
@@ -160,12 +171,37 @@ std::array<int32_t, 8> TKonigLiniiForm::lineSettings() const
     return values;
 }
 
-void TKonigLiniiForm::setLineSettings(const std::array<int32_t, 8>& values)
+void TKonigLiniiForm::setLineSettings(const LineSettings& values)
 {
-    for (int n = 0; n < kOutputs; ++n) {
-        m_height[n]->setValue(values[2 * n]);
-        m_offset[n]->setValue(values[2 * n + 1]);
+    {
+        const QScopedValueRollback quiet(m_copyingIn, true);
+        for (int n = 0; n < kOutputs; ++n) {
+            m_height[n]->setValue(values[2 * n]);
+            m_offset[n]->setValue(values[2 * n + 1]);
+        }
     }
+    copyOut();
+}
+
+void TKonigLiniiForm::copyIn()
+{
+    const QScopedValueRollback quiet(m_copyingIn, true);
+    const LineSettings stored = m_stored;
+    for (int n = 0; n < kOutputs; ++n) {
+        m_height[n]->setValue(stored[2 * n]);
+        m_offset[n]->setValue(stored[2 * n + 1]);
+    }
+}
+
+void TKonigLiniiForm::copyOut()
+{
+    m_stored = lineSettings();
+}
+
+void TKonigLiniiForm::showEvent(QShowEvent* event)
+{
+    copyIn();
+    ToolWindow::showEvent(event);
 }
 
 QSpinBox* TKonigLiniiForm::heightField(int output) const

@@ -1,13 +1,14 @@
 #pragma once
 // The window "Konfiguracja linii wyjsc na wykresie": height H and offset F of the chart's
-// output lines, for the outputs PK1 … PK4 (only PK1 and PK2 are drawn; PK3 and PK4 are kept).
-// This class builds the window; copying to and from the stored settings is driven from
-// outside.
+// output lines, for the outputs PK1 … PK4. It edits the program's one LineSettings: the
+// stored values are copied into the fields whenever the window is shown, and every change of
+// a field, typed or with the arrows, reaches them at once, so closing the window loses
+// nothing.
 
 #include <array>
-#include <cstdint>
 
-#include "app/ToolWindow.h"
+#include "measure/LineSettings.h"
+#include "ui/ToolWindow.h"
 
 class QPushButton;
 class QSpinBox;
@@ -19,20 +20,31 @@ class TKonigLiniiForm : public ToolWindow
     Q_OBJECT
 
 public:
-    static constexpr int kOutputs = 4;
+    static constexpr int kOutputs = kLineOutputs;
 
-    explicit TKonigLiniiForm(QWidget* parent = nullptr);
+    // stored is the program's LineSettings; it must outlive the window.
+    explicit TKonigLiniiForm(LineSettings& stored, QWidget* parent = nullptr);
 
     // The eight fields in the order PK1 H, PK1 F, PK2 H, PK2 F, PK3 H, PK3 F, PK4 H, PK4 F.
-    std::array<int32_t, 8> lineSettings() const;
-    void setLineSettings(const std::array<int32_t, 8>& values);
+    LineSettings lineSettings() const;
+    // Sets the fields, and with them the stored values.
+    void setLineSettings(const LineSettings& values);
+    // The stored values into the fields (on showing, and at the start-up tick).
+    void copyIn();
 
     // output 0 … 3 is PK1 … PK4; nullptr outside that range.
     QSpinBox* heightField(int output) const; // "wysokość H="
     QSpinBox* offsetField(int output) const; // "offset      F="
     QPushButton* okButton() const;           // "OK"
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void copyOut();
+
+    LineSettings& m_stored;
+    bool m_copyingIn = false;
     std::array<QSpinBox*, kOutputs> m_height{};
     std::array<QSpinBox*, kOutputs> m_offset{};
     QPushButton* m_ok = nullptr;

@@ -29,12 +29,12 @@ constexpr std::array<Identity, 4> kIdentities{{
 
 FieldCaptions field1Captions(float stanD1)
 {
-    return stanD1 >= 0 ? FieldCaptions{28, 148} : FieldCaptions{148, 28};
+    return stanD1 >= 0 ? FieldCaptions::MinLeft : FieldCaptions::MinRight;
 }
 
 FieldCaptions field2Captions(float stanD2)
 {
-    return stanD2 > 0 ? FieldCaptions{444, 296} : FieldCaptions{296, 444};
+    return stanD2 > 0 ? FieldCaptions::MinRight : FieldCaptions::MinLeft;
 }
 
 std::optional<int> gaugeMaximum(double v)
@@ -95,6 +95,7 @@ void ReplyDispatcher::storeMeasured(Channel c, double value)
 void ReplyDispatcher::dispatch(const Frame8& reply)
 {
     m_model.ReplyReceived = true;
+    deviceAnswered(m_model);
     const uint8_t byte = reply[3];
     const float value = replyReal(reply);
     ParamSet& stan = m_model.Stan;
@@ -192,11 +193,13 @@ void ReplyDispatcher::dispatch(const Frame8& reply)
     case Cmd::HardwareVersion:
         m_model.HardwareVersion = byte;
         break;
+    case Cmd::RestoreDefaults:
+        m_model.DefaultsRestored = true;
+        break;
     case Cmd::Nop5:
     case Cmd::Nop6:
     case Cmd::Nop10:
     case Cmd::Nop11:
-    case Cmd::RestoreDefaults:
         break;
     default:
         if (m_log && m_log->isShown())

@@ -21,14 +21,15 @@ enum class Gauge
     LeftHalf,  // CGauge5
 };
 
-// Left positions of the "min" and "max" captions over a measuring field.
-struct FieldCaptions
+// Which end of a measuring field its "min" caption marks: the field reads in the direction
+// its reported width gives.
+enum class FieldCaptions
 {
-    int minLeft;
-    int maxLeft;
+    MinLeft,
+    MinRight,
 };
-FieldCaptions field1Captions(float stanD1);
-FieldCaptions field2Captions(float stanD2);
+FieldCaptions field1Captions(float stanD1); // MinLeft unless D1 is below 0
+FieldCaptions field2Captions(float stanD2); // MinRight while D2 is above 0
 
 // trunc(|v|) as a gauge maximum; std::nullopt for a value that is not finite, which leaves
 // the gauge as it is. Values beyond int range are held at its limit.

@@ -6,26 +6,27 @@ namespace kx {
 
 namespace {
 
-void sendRequest(const RequestChannel& channel, FrameKind kind, uint8_t command, const Data4& data)
+bool sendRequest(const RequestChannel& channel, FrameKind kind, uint8_t command, const Data4& data)
 {
     const Frame8 frame = buildFrame(kind, command, data);
+    if (!channel.sink || !channel.sink->send(frame.data(), static_cast<int>(frame.size())))
+        return false;
     // Measurement requests come many times a second and would drown the traffic pane.
     if (command != Cmd::Measure && channel.log && channel.log->isShown())
         channel.log->appendLine(requestLine(frame));
-    if (channel.sink)
-        channel.sink->send(frame.data(), static_cast<int>(frame.size()));
+    return true;
 }
 
 } // namespace
 
-void SendReadCmd(const RequestChannel& channel, uint8_t command, const Data4& data)
+bool SendReadCmd(const RequestChannel& channel, uint8_t command, const Data4& data)
 {
-    sendRequest(channel, FrameKind::ReadRequest, command, data);
+    return sendRequest(channel, FrameKind::ReadRequest, command, data);
 }
 
-void SendWriteCmd(const RequestChannel& channel, uint8_t command, const Data4& data)
+bool SendWriteCmd(const RequestChannel& channel, uint8_t command, const Data4& data)
 {
-    sendRequest(channel, FrameKind::WriteRequest, command, data);
+    return sendRequest(channel, FrameKind::WriteRequest, command, data);
 }
 
 bool logAndCheckReply(TrafficLog* log, const Frame8& reply)

@@ -14,7 +14,9 @@ class ByteSink
 {
 public:
     virtual ~ByteSink() = default;
-    virtual void send(const uint8_t* data, int length) = 0;
+    // True when the bytes were taken; the engine refuses them while a write is pending or the
+    // port is closed.
+    virtual bool send(const uint8_t* data, int length) = 0;
 };
 
 // The traffic pane of the monitor window; lines are written only while it is shown.
@@ -32,8 +34,9 @@ struct RequestChannel
     TrafficLog* log = nullptr; // may be null: nothing is logged
 };
 
-void SendReadCmd(const RequestChannel& channel, uint8_t command, const Data4& data = {});
-void SendWriteCmd(const RequestChannel& channel, uint8_t command, const Data4& data);
+// Each returns whether the request was taken; only a request taken is logged as sent.
+bool SendReadCmd(const RequestChannel& channel, uint8_t command, const Data4& data = {});
+bool SendWriteCmd(const RequestChannel& channel, uint8_t command, const Data4& data);
 
 // Writes the line of a valid or invalid reply, and "BAD CRC" after an invalid one.
 // Returns whether the reply may be dispatched.

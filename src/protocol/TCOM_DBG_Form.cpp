@@ -36,8 +36,10 @@ TCOM_DBG_Form::TCOM_DBG_Form(QWidget* parent) : ToolWindow(parent, "COM_debugger
         pane->setGeometry(spec.place);
         pane->setReadOnly(true);
         pane->setFont(font);
+        // Long lines (the state dump's) wrap, so they are read without scrolling sideways.
         pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+        pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         QPalette p = pane->palette();
         p.setColor(QPalette::Base, QColor(4, 153, 225));
         p.setColor(QPalette::Text, Qt::white);
@@ -67,11 +69,14 @@ void TCOM_DBG_Form::appendLine(const std::string& line)
         m_panes[0]->appendPlainText(QString::fromStdString(line));
 }
 
-void TCOM_DBG_Form::showState(const QStringList& lines)
+void TCOM_DBG_Form::showState(const std::vector<std::string>& lines)
 {
     if (!isShown())
         return;
-    m_panes[1]->setPlainText(lines.join('\n'));
+    QStringList text;
+    for (const std::string& line : lines)
+        text << QString::fromStdString(line);
+    m_panes[1]->setPlainText(text.join('\n'));
 }
 
 void TCOM_DBG_Form::czy1Click()

@@ -2,16 +2,15 @@
 // The traffic monitor: requests and replies as text lines in the traffic pane (Memo1), the
 // state dump in Memo2, and two spare panes. Lines are taken only while the window is shown.
 
-#include <QStringList>
-
-#include "app/ToolWindow.h"
+#include "device/StateMonitor.h"
 #include "protocol/RequestSender.h"
+#include "ui/ToolWindow.h"
 
 class QPlainTextEdit;
 
 namespace kx {
 
-class TCOM_DBG_Form : public ToolWindow, public TrafficLog
+class TCOM_DBG_Form : public ToolWindow, public TrafficLog, public StateMonitor
 {
     Q_OBJECT
 
@@ -24,8 +23,9 @@ public:
     bool isShown() const override { return isVisible(); }
     void appendLine(const std::string& line) override;
 
+    bool wantsState() const override { return isVisible(); }
     // Empties the state pane and writes the lines, while the window is shown.
-    void showState(const QStringList& lines);
+    void showState(const std::vector<std::string>& lines) override;
 
     QPlainTextEdit* pane(int n) const; // 1 … 4
 

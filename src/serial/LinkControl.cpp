@@ -1,7 +1,7 @@
 #include "serial/LinkControl.h"
 
-#include "app/Dialogs.h"
 #include "device/DeviceModel.h"
+#include "ui/Dialogs.h"
 
 namespace kx {
 
@@ -27,9 +27,15 @@ LinkControl::~LinkControl()
     m_serial.close_port();
 }
 
-void LinkControl::send(const uint8_t* data, int length)
+void LinkControl::setTrafficLog(TrafficLog* log)
 {
-    m_serial.send(data, length);
+    m_log = log;
+    m_router.setTrafficLog(log);
+}
+
+bool LinkControl::send(const uint8_t* data, int length)
+{
+    return m_serial.send(data, length);
 }
 
 void LinkControl::appendLine(const std::string& line)
@@ -81,37 +87,33 @@ void LinkControl::handle(const Pending& pending)
         emit portOpened();
         break;
     }
-    case PortClosed:
+    case PortClosed: {
+        const bool asked = m_closeAsked;
+        m_closeAsked = false;
         information(QString("Zamknieto port %1").arg(PortName), "OK");
         PortOpen = false;
-        m_walker.reset();
+        m_router.reset();
         emit portClosed();
+        if (!asked)
+            emit lineLost();
         break;
+    }
     case DataReceived:
         if (PortOpen)
-            route(pending.block);
+            m_router.route({reinterpret_cast<const uint8_t*>(pending.block.constData()),
+                            static_cast<std::size_t>(pending.block.size())});
         break;
     default:
         break;
     }
 }
 
-void LinkControl::route(const QByteArray& block)
+int LinkControl::openPort()
 {
-    m_walker.walk({reinterpret_cast<const uint8_t*>(block.constData()),
-                   static_cast<std::size_t>(block.size())},
-                  [this](FrameKind kind, std::span<const uint8_t> frame) {
-                      if (!m_consumer)
-                          return;
-                      if (kind == FrameKind::Measurement) {
-                          m_consumer->measurementFrameReceived(frame);
-                      } else {
-                          Frame8 reply;
-                          std::copy(frame.begin(), frame.end(), reply.begin());
-                          if (logAndCheckReply(m_log, reply))
-                              m_consumer->replyReceived(reply);
-                      }
-                  });
+    m_serial.set_read_size(kReadSize);
+    m_router.setReadSize(kReadSize);
+    // 8 data bits, no parity, one stop bit, no flow control.
+    return m_serial.open_port(PortName.toStdString(), BaudRate, 0, 8, false);
 }
 
 void LinkControl::pocz1Click()
@@ -123,18 +125,24 @@ void LinkControl::pocz1Click()
     } else if (!BaudChosen) {
         information("Nalezy wybrac predkosc transmisji.", kOpenErrorCaption);
     } else {
-        m_serial.set_read_size(kReadSize);
-        m_walker.setReadSize(kReadSize);
-        if (m_serial.open_port(PortName.toStdString(), BaudRate, 0, 8, false) != 0)
+        if (openPort() != 0)
             information(QString("Nie mozna otworzyc portu %1").arg(PortName), kOpenErrorCaption);
     }
     Button5Click();
 }
 
+void LinkControl::closePort()
+{
+    // Only a port the engine still serves raises PortClosed for this close.
+    if (m_serial.is_open())
+        m_closeAsked = true;
+    m_serial.close_port();
+}
+
 void LinkControl::rozcz1Click()
 {
     if (PortOpen)
-        m_serial.close_port();
+        closePort();
     else
         information("Zaden port jeszcze nie zostal otwarty.", "Blad zamkniecia portu COM");
 }
@@ -156,9 +164,10 @@ int LinkControl::openForWizard(const QString& portName)
     PortChosen = true;
     BaudChosen = true;
     SuppressOpenNotice = true;
-    m_serial.set_read_size(kReadSize);
-    m_walker.setReadSize(kReadSize);
-    const int result = m_serial.open_port(PortName.toStdString(), BaudRate, 0, 8, false);
+    // An open while the engine still serves a port ends that session first.
+    if (m_serial.is_open())
+        m_closeAsked = true;
+    const int result = openPort();
     if (result == 0)
         PortOpen = true;
     else
@@ -168,7 +177,8 @@ int LinkControl::openForWizard(const QString& portName)
 
 void LinkControl::closeForWizard()
 {
-    m_serial.close_port();
+    if (PortOpen)
+        closePort();
     PortOpen = false;
 }
 

@@ -14,26 +14,16 @@
 #include <deque>
 #include <span>
 
-#include "protocol/BlockWalker.h"
+#include "protocol/FrameRouter.h"
 #include "protocol/RequestSender.h"
+#include "serial/PortLink.h"
 #include "serial/SerialEngine.h"
 
 namespace kx {
 
 struct DeviceModel;
 
-// Where routed frames go.
-class FrameConsumer
-{
-public:
-    virtual ~FrameConsumer() = default;
-    // A reply whose checksum holds.
-    virtual void replyReceived(const Frame8& reply) = 0;
-    // A whole measurement frame.
-    virtual void measurementFrameReceived(std::span<const uint8_t> frame) = 0;
-};
-
-class LinkControl : public QObject, public ByteSink, public TrafficLog
+class LinkControl : public QObject, public ByteSink, public TrafficLog, public PortLink
 {
     Q_OBJECT
 
@@ -44,13 +34,13 @@ public:
     explicit LinkControl(DeviceModel& model, QObject* parent = nullptr);
     ~LinkControl() override;
 
-    void setTrafficLog(TrafficLog* log) { m_log = log; }
-    void setFrameConsumer(FrameConsumer* consumer) { m_consumer = consumer; }
+    void setTrafficLog(TrafficLog* log);
+    void setFrameConsumer(FrameConsumer* consumer) { m_router.setConsumer(consumer); }
 
     // Requests go to the engine and, while the monitor is shown, to its traffic pane. The
     // channel stays valid when the monitor is attached later.
-    RequestChannel requests() { return {this, this}; }
-    void send(const uint8_t* data, int length) override;
+    RequestChannel requests() override { return {this, this}; }
+    bool send(const uint8_t* data, int length) override;
     bool isShown() const override { return m_log && m_log->isShown(); }
     void appendLine(const std::string& line) override;
 
@@ -64,11 +54,14 @@ public:
 
     SerialEngine& engine() { return m_serial; }
 
+    QString defaultPort() const override { return PortName; }
     // The wizard's own open: no opened notice, PortOpen at once on success. Returns the
     // engine's result code.
-    int openForWizard(const QString& portName);
+    int openForWizard(const QString& portName) override;
     // The wizard's disconnect and abort.
-    void closeForWizard();
+    void closeForWizard() override;
+    // Closes the port on the program's own request (its PortClosed is no lost line).
+    void closePort();
 
     // The UI-thread half of the engine's event handler: queues the event and handles the
     // queue unless a handling further up the stack is waiting for a notice.
@@ -85,6 +78,9 @@ signals:
     // Emitted after the event has been handled on the UI thread.
     void portOpened();
     void portClosed();
+    // After portClosed, when nobody here asked for the close: the device hung up, the
+    // adapter was pulled, the line failed.
+    void lineLost();
 
 private:
     struct Pending
@@ -95,14 +91,15 @@ private:
 
     void OnSerialEvent(SerialEngine& engine, SerialEvent event); // reader thread
     void handle(const Pending& pending);
-    void route(const QByteArray& block);
+    // Opens PortName with the link's fixed line settings; returns the engine's result code.
+    int openPort();
 
     DeviceModel& m_model;
     TrafficLog* m_log = nullptr;
-    FrameConsumer* m_consumer = nullptr;
     std::deque<Pending> m_queue;
     bool m_handling = false;
-    BlockWalker m_walker{kReadSize};
+    bool m_closeAsked = false;
+    FrameRouter m_router{kReadSize};
     // Last, so it is destroyed first: its reader thread posts to this object.
     SerialEngine m_serial;
 };

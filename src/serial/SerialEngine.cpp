@@ -103,18 +103,19 @@ void SerialEngine::close_port()
     // Otherwise the thread ends once its handler returns; open_port or the destructor joins it.
 }
 
-void SerialEngine::send(const uint8_t* data, int length)
+bool SerialEngine::send(const uint8_t* data, int length)
 {
     if (data == nullptr || length < 0 || length > kMaxSendSize)
-        return;
+        return false;
     if (!m_open.load())
-        return;
+        return false;
     bool idle = false;
     if (!m_writePending.compare_exchange_strong(idle, true, std::memory_order_acquire))
-        return;
+        return false;
     std::memcpy(m_sendBuffer.data(), data, static_cast<std::size_t>(length));
     m_sendLength = length;
     m_os->signal(WriteRequest);
+    return true;
 }
 
 uint32_t SerialEngine::received_count() const

@@ -77,9 +77,10 @@ public:
     // has not ended by then (its handler is busy) ends on its own and is joined later.
     void close_port();
 
-    // Hands 0 to 255 bytes to the reader thread. Silently refused while a write is pending,
-    // for 256 bytes or more, without data, or while the port is closed.
-    void send(const uint8_t* data, int length);
+    // Hands 0 to 255 bytes to the reader thread; true when they were taken. Refused (false)
+    // while a write is pending, for 256 bytes or more, without data, or while the port is
+    // closed.
+    bool send(const uint8_t* data, int length);
 
     // The block of the last completed read; meant for the DataReceived handler. Unchanged
     // until the next read is requested.

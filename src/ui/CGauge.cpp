@@ -1,4 +1,4 @@
-#include "measure/CGauge.h"
+#include "ui/CGauge.h"
 
 #include <QPainter>
 

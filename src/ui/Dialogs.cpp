@@ -1,4 +1,4 @@
-#include "app/Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -69,6 +69,20 @@ QString QtDialogs::saveFileName(const QString& title, const QString& filter,
                                 QString* selectedFilter)
 {
     return QFileDialog::getSaveFileName(dialogParent(), title, QString(), filter, selectedFilter);
+}
+
+QString QtDialogs::openExistingFile(const QString& title, const QString& filter,
+                                    const QString& defaultSuffix)
+{
+    QFileDialog dialog(dialogParent(), title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.constFirst();
 }
 
 } // namespace kx

@@ -31,6 +31,14 @@ public:
     virtual QString openFileName(const QString& title, const QString& filter) = 0;
     virtual QString saveFileName(const QString& title, const QString& filter,
                                  QString* selectedFilter) = 0;
+    // An open-file dialog that accepts only an existing file in an existing folder and adds
+    // defaultSuffix to a typed name without one. Answered like openFileName unless a
+    // dialogs implementation offers more.
+    virtual QString openExistingFile(const QString& title, const QString& filter,
+                                     [[maybe_unused]] const QString& defaultSuffix)
+    {
+        return openFileName(title, filter);
+    }
 };
 
 // The dialogs in use; the Qt implementation unless a test installed its own.
@@ -47,6 +55,8 @@ public:
     QString openFileName(const QString& title, const QString& filter) override;
     QString saveFileName(const QString& title, const QString& filter,
                          QString* selectedFilter) override;
+    QString openExistingFile(const QString& title, const QString& filter,
+                             const QString& defaultSuffix) override;
 };
 
 } // namespace kx

@@ -1,4 +1,4 @@
-#include "app/ToolWindow.h"
+#include "ui/ToolWindow.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -11,9 +11,8 @@
 #include <QSerialPortInfo>
 #include <QVBoxLayout>
 
-#include "app/Dialogs.h"
-#include "device/DeviceSync.h"
-#include "serial/LinkControl.h"
+#include "serial/PortLink.h"
+#include "ui/Dialogs.h"
 
 namespace kx {
 
@@ -54,7 +53,9 @@ constexpr int kCaptionNumber[kChecklistRows] = {1,  2,  4,  5,  6,  7,  9,  11, 
 
 } // namespace
 
-QPixmap TAsystentForm::iconPixmap(RowIcon icon)
+namespace {
+
+QPixmap drawIcon(RowIcon icon)
 {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
@@ -92,10 +93,19 @@ QPixmap TAsystentForm::iconPixmap(RowIcon icon)
     return pixmap;
 }
 
-TAsystentForm::TAsystentForm(DeviceModel& model, LinkControl& link, DeviceSync& sync,
-                             QWidget* parent)
+} // namespace
+
+const QPixmap& TAsystentForm::iconPixmap(RowIcon icon) const
+{
+    return m_iconPixmaps[static_cast<std::size_t>(icon)];
+}
+
+TAsystentForm::TAsystentForm(DeviceModel& model, PortLink& link,
+                             std::function<void()> refreshFromStan, QWidget* parent)
     : ToolWindow(parent, QString::fromUtf8("łączenie z urządzeniem...."), QSize(400, 560)),
-      m_link(link), m_sync(sync), m_sequence(model, *this)
+      m_model(model), m_link(link), m_refreshFromStan(std::move(refreshFromStan)),
+      m_sequence(model, *this), m_iconPixmaps{drawIcon(RowIcon::Waiting), drawIcon(RowIcon::Done),
+                                              drawIcon(RowIcon::Failed)}
 {
     setObjectName("AsystentForm");
     auto* layout = new QVBoxLayout(this);
@@ -154,7 +164,7 @@ TAsystentForm::TAsystentForm(DeviceModel& model, LinkControl& link, DeviceSync& 
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         m_port->addItem(info.systemLocation());
     // The saved default port, so the port connected to at start-up is the one stored.
-    m_port->setCurrentText(link.PortName);
+    m_port->setCurrentText(link.defaultPort());
     bottom->addWidget(m_port);
 
     m_progress = new QProgressBar(portGroup);
@@ -195,7 +205,6 @@ TAsystentForm::TAsystentForm(DeviceModel& model, LinkControl& link, DeviceSync& 
     connect(&m_timer, &QTimer::timeout, this, &TAsystentForm::Timer1Timer);
     m_timer.start();
 
-    sync.setVersionTexts([this] { return std::pair{state().hardwareText, state().softwareText}; });
     render();
 }
 
@@ -205,16 +214,19 @@ void TAsystentForm::render()
     for (int n = 1; n <= kChecklistRows; ++n) {
         const ChecklistRow& r = s.row(n);
         QLabel* icon = rowIcon(n);
-        icon->setPixmap(iconPixmap(r.icon));
-        icon->setProperty("rowIcon", int(r.icon));
+        // Every 50 ms: only a changed icon is set again.
+        if (icon->property("rowIcon") != QVariant(int(r.icon))) {
+            icon->setPixmap(iconPixmap(r.icon));
+            icon->setProperty("rowIcon", int(r.icon));
+        }
         icon->setVisible(r.iconShown);
         rowCaption(n)->setVisible(r.captionShown);
     }
     m_portLabel->setText(QString::fromStdString(s.portLabel));
     m_portLabel->setVisible(s.row(2).captionShown);
-    m_hardwareLabel->setText(QString::fromStdString(s.hardwareText));
+    m_hardwareLabel->setText(QString::fromStdString(m_model.HardwareText));
     m_hardwareLabel->setVisible(s.row(7).captionShown);
-    m_softwareLabel->setText(QString::fromStdString(s.softwareText));
+    m_softwareLabel->setText(QString::fromStdString(m_model.SoftwareText));
     m_softwareLabel->setVisible(s.row(8).captionShown && s.softwareTextShown);
     m_progress->setValue(s.progress);
     m_connect->setEnabled(s.connectEnabled);
@@ -260,6 +272,13 @@ void TAsystentForm::BitBtn1Click()
     hide();
 }
 
+void TAsystentForm::lineLost()
+{
+    ++m_connectToken;
+    m_sequence.lineLost();
+    render();
+}
+
 void TAsystentForm::Timer1Timer()
 {
     m_sequence.tick();
@@ -273,9 +292,7 @@ int TAsystentForm::openPort(const std::string& name)
 
 void TAsystentForm::closePort()
 {
-    if (m_link.PortOpen)
-        m_link.closeForWizard();
-    m_link.PortOpen = false;
+    m_link.closeForWizard();
 }
 
 void TAsystentForm::sendRead(uint8_t command)
@@ -290,7 +307,8 @@ void TAsystentForm::showMessage(const std::string& text)
 
 void TAsystentForm::refreshFromStan()
 {
-    m_sync.RefreshFromStan();
+    if (m_refreshFromStan)
+        m_refreshFromStan();
 }
 
 } // namespace kx

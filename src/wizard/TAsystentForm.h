@@ -7,8 +7,9 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 
-#include "app/ToolWindow.h"
+#include "ui/ToolWindow.h"
 #include "wizard/WizardSequence.h"
 
 class QComboBox;
@@ -18,8 +19,7 @@ class QPushButton;
 
 namespace kx {
 
-class DeviceSync;
-class LinkControl;
+class PortLink;
 
 class TAsystentForm : public ToolWindow, private WizardHost
 {
@@ -29,7 +29,8 @@ public:
     static constexpr int kTickMs = 50;
     static constexpr int kOpenDelayMs = 100;
 
-    TAsystentForm(DeviceModel& model, LinkControl& link, DeviceSync& sync,
+    // refreshFromStan shows the reported values on the device tab once the read-out is done.
+    TAsystentForm(DeviceModel& model, PortLink& link, std::function<void()> refreshFromStan,
                   QWidget* parent = nullptr);
 
     const WizardState& state() const { return m_sequence.state(); }
@@ -38,7 +39,8 @@ public:
     // The checklist row's icon and caption (1 … 19).
     QLabel* rowIcon(int row) const { return m_icons[static_cast<std::size_t>(row - 1)]; }
     QLabel* rowCaption(int row) const { return m_captions[static_cast<std::size_t>(row - 1)]; }
-    static QPixmap iconPixmap(RowIcon icon);
+    // Drawn once, then shared by every row.
+    const QPixmap& iconPixmap(RowIcon icon) const;
 
 public slots:
     void BitBtn3Click(); // "Połącz"
@@ -46,6 +48,8 @@ public slots:
     void BitBtn2Click(); // "Przerwij łączenie"
     void BitBtn1Click(); // OK
     void Timer1Timer();
+    // The link lost the port without being asked to.
+    void lineLost();
 
 private:
     int openPort(const std::string& name) override;
@@ -56,9 +60,11 @@ private:
 
     void render();
 
-    LinkControl& m_link;
-    DeviceSync& m_sync;
+    DeviceModel& m_model;
+    PortLink& m_link;
+    std::function<void()> m_refreshFromStan;
     WizardSequence m_sequence;
+    std::array<QPixmap, 3> m_iconPixmaps; // by RowIcon
     QTimer m_timer;
     // Counts "Połącz" presses, so an abort cancels the open still waiting for its delay.
     int m_connectToken = 0;

@@ -6,39 +6,17 @@ namespace kx {
 
 namespace {
 
-struct Step
+// Steps 2 … 21 read the device in its fixed read order, one command each, asking again on
+// every tick until the answer is there; steps 1 and 22 wait for nothing.
+uint8_t stepCommand(int step)
 {
-    uint8_t command; // asked again on every tick until the answer is there
-    int limit;       // ticks before the failure shows
-};
+    return wizardReadOrder()[static_cast<std::size_t>(step - 2)];
+}
 
-// Steps 2 … 21; steps 1 and 22 wait for nothing.
-constexpr Step kSteps[] = {
-    {Cmd::DeviceType, 5},
-    {Cmd::HardwareVersion, 10},
-    {Cmd::SoftwareVersion, 10},
-    {Cmd::D0, 10},
-    {Cmd::D1, 10},
-    {Cmd::D2, 10},
-    {Cmd::A1, 10},
-    {Cmd::A2, 10},
-    {Cmd::B1, 10},
-    {Cmd::B2, 10},
-    {Cmd::Mode, 10},
-    {Cmd::PK1, 10},
-    {Cmd::PK2, 10},
-    {Cmd::LED, 10},
-    {Cmd::Beep, 10},
-    {Cmd::Decp, 10},
-    {Cmd::Coef, 10},
-    {Cmd::Offset, 10},
-    {Cmd::Filter, 10},
-    {Cmd::VoltageRange, 10},
-};
-
-const Step& stepInfo(int step)
+// Ticks a step may wait before the failure shows: the identity comes first and fast.
+int stepLimit(int step)
 {
-    return kSteps[step - 2];
+    return step == 2 ? 5 : 10;
 }
 
 const char* typeName(int32_t code)
@@ -59,12 +37,6 @@ const char* typeName(int32_t code)
 }
 
 } // namespace
-
-std::string versionText(int32_t version)
-{
-    const std::string digits = std::to_string(version);
-    return digits.substr(0, 1) + "." + digits.substr(1);
-}
 
 void WizardSequence::showRow(int n)
 {
@@ -170,9 +142,9 @@ void WizardSequence::runStep()
         m_state.StepTries = 0;
         m_state.WizardStep = step + 1;
     } else {
-        m_host.sendRead(stepInfo(step).command);
+        m_host.sendRead(stepCommand(step));
     }
-    if (++m_state.StepTries > stepInfo(step).limit)
+    if (++m_state.StepTries > stepLimit(step))
         ShowFailure();
 }
 
@@ -188,7 +160,7 @@ bool WizardSequence::stepArrived(int step) const
     default:
         break;
     }
-    const auto param = findCommand(stepInfo(step).command)->param;
+    const auto param = findCommand(stepCommand(step))->param;
     return m_model.received(*param) != 0;
 }
 
@@ -210,14 +182,14 @@ void WizardSequence::arrive(int step)
         break;
     case 3:
         tickRow(7);
-        m_state.hardwareText = versionText(m_model.HardwareVersion);
+        m_model.HardwareText = versionText(m_model.HardwareVersion);
         m_state.row(8).iconShown = m_state.row(8).captionShown = true;
         m_state.row(8).icon = RowIcon::Waiting;
         break;
     case 4:
         tickRow(8);
         tickRow(4);
-        m_state.softwareText = versionText(m_model.SoftwareVersion);
+        m_model.SoftwareText = versionText(m_model.SoftwareVersion);
         m_state.softwareTextShown = true;
         showRow(9);
         showRow(10);
@@ -299,6 +271,20 @@ void WizardSequence::disconnect()
     m_state.disconnectEnabled = false;
     m_host.closePort();
     m_model.Detected = false;
+}
+
+void WizardSequence::lineLost()
+{
+    m_model.Detected = false;
+    if (m_state.WizardStep != 0) {
+        m_state.WizardStep = 0;
+        m_state.timerEnabled = false;
+        ShowFailure();
+        m_state.abortShown = false;
+        return;
+    }
+    m_state.connectEnabled = true;
+    m_state.disconnectEnabled = false;
 }
 
 void WizardSequence::abort()

@@ -26,16 +26,13 @@ struct ChecklistRow
 };
 
 constexpr int kChecklistRows = 19;
-inline const char* const kUnknownVersion = "<nieznany>";
 
 struct WizardState
 {
     std::array<ChecklistRow, kChecklistRows> rows{}; // rows[0] is row 1
     std::string portLabel = "COM1";                  // beside "Łączenie z portem:"
-    std::string hardwareText = kUnknownVersion;      // beside "Hardware: V"
-    std::string softwareText = kUnknownVersion;      // beside "Software: V"
-    bool softwareTextShown = false;
-    int progress = 0; // 0 … 32
+    bool softwareTextShown = false; // the model's SoftwareText beside "Software: V"
+    int progress = 0;               // 0 … 32
     bool connectEnabled = true;
     bool disconnectEnabled = false;
     bool abortShown = false;
@@ -62,9 +59,6 @@ public:
     virtual void refreshFromStan() = 0;
 };
 
-// "12" -> "1.2", "105" -> "1.05", "7" -> "7.": a point before the second digit.
-std::string versionText(int32_t version);
-
 class WizardSequence
 {
 public:
@@ -85,6 +79,9 @@ public:
     void disconnect();
     // "Przerwij łączenie".
     void abort();
+    // The line went away without being asked to: the port is closed already. A sequence
+    // under way ends as failed; a connection made is over, and "Połącz" connects again.
+    void lineLost();
 
     void ResetChecklist();
     void ShowFailure();

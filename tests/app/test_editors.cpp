@@ -10,6 +10,8 @@
 
 #include "../core/Fakes.h"
 #include "ConfigFile.h"
+#include "EventLoop.h"
+#include "NamedChild.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
@@ -37,7 +39,6 @@ struct Fixture
 
     Fixture()
     {
-        main->editors().setRequests({&sink, nullptr});
         main->sync().setRequests({&sink, nullptr});
     }
 
@@ -122,13 +123,36 @@ private slots:
         QVERIFY(f.dialogs.messages.isEmpty());
     }
 
-    void integerBoxesHaveNoRangeCheck()
+    void ledAndDecpAreHeldWithinTheDeviceLimits_data()
+    {
+        QTest::addColumn<int>("param");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("desired");
+        QTest::newRow("LED above 9") << int(Param::LED) << "25" << 9;
+        QTest::newRow("LED below 0") << int(Param::LED) << "-2" << 0;
+        QTest::newRow("decp above 6") << int(Param::decp) << "7" << 6;
+        QTest::newRow("decp below 0") << int(Param::decp) << "-3" << 0;
+        QTest::newRow("decp within") << int(Param::decp) << "4" << 4;
+    }
+
+    void ledAndDecpAreHeldWithinTheDeviceLimits()
+    {
+        QFETCH(int, param);
+        QFETCH(QString, typed);
+        Fixture f;
+        const auto p = static_cast<Param>(param);
+        f.type(p, typed);
+        QTEST(f.model.Set.integer(p), "desired");
+        QCOMPARE(DevicePage::boxColour(f.box(p)), kCommittedSkyBlue);
+    }
+
+    void otherWholeNumbersHaveNoRangeCheck()
     {
         Fixture f;
-        f.type(Param::LED, "25");
-        QCOMPARE(f.model.Set.LED, 25);
-        f.type(Param::decp, "-3");
-        QCOMPARE(f.model.Set.decp, -3);
+        f.type(Param::COEF, "-3");
+        QCOMPARE(f.model.Set.COEF, -3.0f);
+        f.type(Param::filter, "250");
+        QCOMPARE(f.model.Set.filter, 250.0f);
     }
 
     void typingColoursTheBox()
@@ -186,8 +210,9 @@ private slots:
         QFETCH(bool, replyPending);
         QFETCH(int, mode);
         Fixture f;
+        auto* combo = child<QComboBox>(f.page, "ComboBox1");
+        QVERIFY(combo);
         f.model.ReplyReceived = replyPending;
-        QComboBox* combo = f.page->modeCombo();
         combo->setCurrentIndex(1);
         emit combo->activated(1); // the operator's choice
         QCOMPARE(f.model.Set.mode, mode);
@@ -197,9 +222,11 @@ private slots:
     void modeReplyIsNotAChoice()
     {
         Fixture f;
+        auto* combo = child<QComboBox>(f.page, "ComboBox1");
+        QVERIFY(combo);
         f.model.Set.mode = 0;
         f.reply(Cmd::Mode, encodeByte(1));
-        QCOMPARE(f.page->modeCombo()->currentIndex(), 1);
+        QCOMPARE(combo->currentIndex(), 1);
         QCOMPARE(f.model.Set.mode, 0);
     }
 
@@ -207,8 +234,9 @@ private slots:
     {
         Fixture f;
         f.reply(Cmd::D1, encodeReal(-50));
-        auto* min = f.page->findChild<QLabel*>("Label41");
-        auto* max = f.page->findChild<QLabel*>("Label42");
+        auto* min = child<QLabel>(f.page, "Label41");
+        auto* max = child<QLabel>(f.page, "Label42");
+        QVERIFY(min && max);
         QCOMPARE(min->x(), 148);
         QCOMPARE(max->x(), 28);
         f.model.ReplyReceived = false;
@@ -231,18 +259,57 @@ private slots:
         QFETCH(bool, replyPending);
         QFETCH(int, led);
         Fixture f;
+        auto* ledArrows = child<QSpinBox>(f.page, "UpDown1");
+        auto* decpArrows = child<QSpinBox>(f.page, "UpDown4");
+        QVERIFY(ledArrows && decpArrows);
         f.box(Param::LED)->setText("5");
         f.model.ReplyReceived = replyPending;
-        f.page->ledArrows()->stepUp();
+        ledArrows->stepUp();
         QCOMPARE(f.box(Param::LED)->text(), QString("6"));
         QCOMPARE(f.model.Set.LED, led);
         // The arrows stop at 9 for LED and 6 for decp.
         f.box(Param::LED)->setText("9");
-        f.page->ledArrows()->stepUp();
+        ledArrows->stepUp();
         QCOMPARE(f.box(Param::LED)->text(), QString("9"));
         f.box(Param::decp)->setText("6");
-        f.page->decpArrows()->stepUp();
+        decpArrows->stepUp();
         QCOMPARE(f.box(Param::decp)->text(), QString("6"));
+    }
+
+    // A click at a limit still commits and colours: the operator asked for that value.
+    void anArrowClickAtTheLimitCommits_data()
+    {
+        QTest::addColumn<QString>("arrows");
+        QTest::addColumn<int>("param");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<int>("desired");
+        QTest::newRow("LED 9, up") << "UpDown1" << int(Param::LED) << "9" << true << 9;
+        QTest::newRow("LED 0, down") << "UpDown1" << int(Param::LED) << "0" << false << 0;
+        QTest::newRow("decp 6, up") << "UpDown4" << int(Param::decp) << "6" << true << 6;
+        QTest::newRow("LED typed 25, up") << "UpDown1" << int(Param::LED) << "25" << true << 9;
+    }
+
+    void anArrowClickAtTheLimitCommits()
+    {
+        QFETCH(QString, arrows);
+        QFETCH(int, param);
+        QFETCH(QString, typed);
+        QFETCH(bool, up);
+        Fixture f;
+        const auto p = static_cast<Param>(param);
+        f.model.Set.setInteger(p, 3);
+        auto* box = child<QSpinBox>(f.page, arrows);
+        QVERIFY(box);
+        f.type(p, typed, false);
+        QCOMPARE(DevicePage::boxColour(f.box(p)), DeviceEditors::typingColour());
+        if (up)
+            box->stepUp();
+        else
+            box->stepDown();
+        QCOMPARE(DevicePage::boxColour(f.box(p)), kCommittedSkyBlue);
+        QTEST(f.model.Set.integer(p), "desired");
+        QCOMPARE(f.box(p)->text(), QString::number(f.model.Set.integer(p)));
     }
 
     void restoreDefaults_data()
@@ -256,11 +323,13 @@ private slots:
     {
         QFETCH(bool, detected);
         Fixture f;
+        auto* restore = child<QPushButton>(f.page, "BitBtn3");
+        QVERIFY(restore);
         if (detected)
             f.detected();
         const DeviceModel before = f.model;
         f.box(Param::D0)->setText("10");
-        QTest::mouseClick(f.page->restoreDefaultsButton(), Qt::LeftButton);
+        QTest::mouseClick(restore, Qt::LeftButton);
         QCOMPARE(f.sink.sent.size(), size_t(1));
         QCOMPARE(f.sink.sent[0], (std::vector<uint8_t>{0xF2, 0xF2, 0x24, 0, 0, 0, 0, 0x24}));
         QVERIFY(f.model.Set == before.Set && f.model.Stan == before.Stan);
@@ -271,11 +340,13 @@ private slots:
     void beepFollowsTheRefresh()
     {
         Fixture f;
+        auto* beep = child<QCheckBox>(f.page, "CheckBox15");
+        QVERIFY(beep);
         f.model.Stan.Beep = 1;
         f.main->sync().RefreshFromStan();
-        QVERIFY(f.page->beepBox()->isChecked());
+        QVERIFY(beep->isChecked());
         QCOMPARE(f.model.Set.Beep, 1);
-        f.page->beepBox()->click();
+        beep->click();
         QCOMPARE(f.model.Set.Beep, 0);
     }
 
@@ -284,23 +355,27 @@ private slots:
     void nothingBeforeDetected()
     {
         Fixture f;
+        auto* status = child<QLabel>(f.page, "Label66");
+        QVERIFY(status);
         f.model.Set.LED = 3;
         f.tick();
         QVERIFY(f.sink.sent.empty());
-        QCOMPARE(f.page->statusLabel()->text(), QString("nie wykryto"));
+        QCOMPARE(status->text(), QString("nie wykryto"));
     }
 
     void nothingAfterTheWizardsCopy()
     {
         Fixture f;
+        auto* status = child<QLabel>(f.page, "Label66");
+        QVERIFY(status);
         f.detected();
         for (int i = 0; i < 4; ++i)
             f.tick();
         QVERIFY(f.sink.sent.empty());
-        QCOMPARE(f.page->statusLabel()->text(), QString("gotowy do pracy"));
+        QCOMPARE(status->text(), QString("gotowy do pracy"));
         f.model.GO = true;
         f.tick();
-        QCOMPARE(f.page->statusLabel()->text(), QString("praca"));
+        QCOMPARE(status->text(), QString("praca"));
     }
 
     void d0Writes_data()
@@ -357,20 +432,22 @@ private slots:
     void refreshShowsIdentity()
     {
         Fixture f;
+        auto* type = child<QLabel>(f.page, "Label63");
+        auto* version = child<QLabel>(f.page, "Label64");
+        QVERIFY(type && version);
         f.main->sync().RefreshFromStan();
-        QCOMPARE(f.page->versionLabel()->text(), QString("(brak)"));
-        QCOMPARE(f.page->typeLabel()->text(), QString("<nierozpoznane>"));
+        QCOMPARE(version->text(), QString("(brak)"));
+        QCOMPARE(type->text(), QString("<nierozpoznane>"));
         f.model.TypeName = "KX350T";
         f.model.HardwareVersion = 12;
         f.model.SoftwareVersion = 105;
         f.main->sync().RefreshFromStan();
-        QCOMPARE(f.page->typeLabel()->text(), QString("KX350T"));
+        QCOMPARE(type->text(), QString("KX350T"));
         // The texts are those the wizard shows; it has read no versions here.
-        QCOMPARE(f.page->versionLabel()->text(),
-                 QString("Hardware: <nieznany> , Software: <nieznany>"));
+        QCOMPARE(version->text(), QString("Hardware: <nieznany> , Software: <nieznany>"));
         f.model.TypeName.clear();
         f.main->sync().RefreshFromStan();
-        QCOMPARE(f.page->typeLabel()->text(), QString("(brak)"));
+        QCOMPARE(type->text(), QString("(brak)"));
     }
 
     void stateDumpOnlyWhileShown()
@@ -402,10 +479,13 @@ private slots:
         LinkControl& link = main->link();
         QCOMPARE(link.openForWizard(sim.port), 0);
 
-        // Read the device as the wizard does, then hand over to the cycle.
+        // Read the device as the wizard does, one request at a time, then hand over to the
+        // cycle.
         for (uint8_t command : wizardReadOrder()) {
+            model.ReplyReceived = false;
             SendReadCmd(link.requests(), command);
-            QTest::qWait(60);
+            QTRY_VERIFY2_WITH_TIMEOUT(model.ReplyReceived, qPrintable(QString::number(command)),
+                                      3000);
         }
         QTRY_VERIFY(std::all_of(model.ReceivedFlags.begin(), model.ReceivedFlags.end(),
                                 [](uint8_t f) { return f == 1; }));
@@ -430,20 +510,27 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(model.Stan.D0, 12.25f, 3000);
         QCOMPARE(DevicePage::boxColour(d0), kGeometryOrange);
 
-        // The device holds LED within 0 … 9: it answers 9 and the cycle keeps asking for 25.
+        // LED typed beyond the device's 0 … 9 is held at 9 before it becomes the desired
+        // value: written once, then in step, and the parameters after it are not held back.
         QLineEdit* led = main->devicePage()->editFor(Param::LED);
+        main->monitor()->show();
+        auto traffic = [&] { return main->monitor()->pane(1)->toPlainText().split('\n'); };
         QTRY_VERIFY(!model.ReplyReceived);
         led->clear();
         QTest::keyClicks(led, "25");
         QTest::keyClick(led, Qt::Key_Return);
+        QCOMPARE(model.Set.LED, 9);
         QTRY_COMPARE_WITH_TIMEOUT(model.Stan.LED, 9, 3000);
-        main->monitor()->show();
-        QTest::qWait(1300);
-        const QStringList traffic = main->monitor()->pane(1)->toPlainText().split('\n');
-        QVERIFY2(traffic.filter(">sending write cmd: 12: 25 0 0 0").size() >= 2,
-                 qPrintable(traffic.join(" | ")));
-        QCOMPARE(model.Set.LED, 25);
-        QCOMPARE(led->text(), QString("9"));
+        QTRY_COMPARE_WITH_TIMEOUT(led->text(), QString("9"), 3000);
+        runEventLoop(1000); // four more cycle ticks
+        QCOMPARE(traffic().filter(">sending write cmd: 12:").size(), 1);
+        QVERIFY(traffic().filter(">sending write cmd: 12: 25").isEmpty());
+        QTRY_VERIFY(!model.ReplyReceived);
+        QLineEdit* b2 = main->devicePage()->editFor(Param::b2);
+        b2->clear();
+        QTest::keyClicks(b2, "3");
+        QTest::keyClick(b2, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(model.Stan.b2, 3.0f, 3000);
     }
 };
 

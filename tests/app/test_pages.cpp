@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include "NamedChild.h"
+#include "PageFit.h"
 #include "WidgetTexts.h"
 
 #include <QAccessible>
@@ -11,13 +13,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTabWidget>
 
 #include <memory>
 
 #include "device/DevicePage.h"
-#include "measure/CGauge.h"
 #include "measure/IndicatorPage.h"
+#include "ui/CGauge.h"
 
 using namespace kx;
 
@@ -28,28 +29,6 @@ const QColor kLime{0x00, 0xFF, 0x00};
 const QColor kAqua{0x00, 0xFF, 0xFF};
 const QColor kBlack{0x00, 0x00, 0x00};
 const QColor kMaroon{0x80, 0x00, 0x00};
-
-bool isControl(const QWidget* w)
-{
-    return qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w) ||
-           qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
-           qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const CGauge*>(w);
-}
-
-// Shows a page the way the main window hosts it: in a tab widget of the window's fixed size.
-// The tab widget takes the page (created with new) over.
-struct Hosted
-{
-    QTabWidget tabs;
-    QWidget* page;
-
-    explicit Hosted(QWidget* p) : page(p)
-    {
-        tabs.setFixedSize(947, 638);
-        tabs.addTab(page, QStringLiteral("page"));
-        tabs.show();
-    }
-};
 
 QWidget* makePage(const QString& which)
 {
@@ -153,9 +132,11 @@ private slots:
     {
         // A bar fed max − value with its colours swapped shows value in red from the right.
         IndicatorPage page;
+        auto* leftHalf = child<CGauge>(page, "CGauge5");
+        QVERIFY(leftHalf);
         CGauge left;
-        left.setForeColor(page.leftHalfBar()->foreColor());
-        left.setBackColor(page.leftHalfBar()->backColor());
+        left.setForeColor(leftHalf->foreColor());
+        left.setBackColor(leftHalf->backColor());
         left.resize(102, 12);
         left.setProgress(100 - 30);
         const QImage image = left.grab().toImage();
@@ -207,6 +188,10 @@ private slots:
         QTest::newRow("period unit") << "PeriodUnit"
                                      << "QLabel"
                                      << "[ms]";
+        QTest::newRow("time") << "TimeLabel"
+                              << "QLabel" << QString();
+        QTest::newRow("rate") << "RateLabel"
+                              << "QLabel" << QString();
         QTest::newRow("group Y") << "GroupBoxY"
                                  << "QGroupBox" << QString::fromUtf8("Y (wartość mierzona)");
         QTest::newRow("group X1") << "GroupBoxX1"
@@ -231,41 +216,22 @@ private slots:
         checkNamedControl(page, name, className, text);
     }
 
-    void indicatorAccessorsReturnTheNamedControls()
+    void indicatorControlsSitInTheirGroups()
     {
         IndicatorPage page;
-        const QList<std::pair<QWidget*, const char*>> pairs = {
-            {page.yField(), "YField"},
-            {page.x1Field(), "X1Field"},
-            {page.x2Field(), "X2Field"},
-            {page.yBar(), "CGauge1"},
-            {page.x1Bar(), "CGauge2"},
-            {page.x2Bar(), "CGauge3"},
-            {page.rightHalfBar(), "CGauge4"},
-            {page.leftHalfBar(), "CGauge5"},
-            {page.yActive(), "Aktywny_Y"},
-            {page.x1Active(), "Aktywny_X1"},
-            {page.x2Active(), "Aktywny_X2"},
-            {page.pk1Indicator(), "IndicatorPK1"},
-            {page.pk2Indicator(), "IndicatorPK2"},
-            {page.startButton(), "ButtonStart"},
-            {page.stopButton(), "ButtonStop"},
-            {page.pauseButton(), "ButtonPause"},
-            {page.samplingPeriod(), "SamplingPeriod"},
-            {page.continuousSampling(), "ContinuousSampling"},
-            {page.periodDisplay(), "Label67"},
-            {page.periodUnit(), "PeriodUnit"},
-            {page.samplingGroup(), "GroupBoxSampling"},
-            {page.timeLabel(), "TimeLabel"},
-            {page.rateLabel(), "RateLabel"},
-        };
-        checkAccessors(pairs);
+        auto* yBar = child<CGauge>(page, "CGauge1");
+        auto* x1Active = child<QCheckBox>(page, "Aktywny_X1");
+        auto* x2Field = child<QLabel>(page, "X2Field");
+        auto* period = child<QSpinBox>(page, "SamplingPeriod");
+        auto* sampling = child<QGroupBox>(page, "GroupBoxSampling");
+        auto* time = child<QLabel>(page, "TimeLabel");
+        QVERIFY(yBar && x1Active && x2Field && period && sampling && time);
         // Each channel's controls sit in that channel's group.
-        QCOMPARE(page.yBar()->parentWidget()->objectName(), QString("GroupBoxY"));
-        QCOMPARE(page.x1Active()->parentWidget()->objectName(), QString("GroupBoxX1"));
-        QCOMPARE(page.x2Field()->parentWidget()->objectName(), QString("GroupBoxX2"));
-        QCOMPARE(page.samplingPeriod()->parentWidget(), page.samplingGroup());
-        QVERIFY(!page.samplingGroup()->isAncestorOf(page.timeLabel()));
+        QCOMPARE(yBar->parentWidget()->objectName(), QString("GroupBoxY"));
+        QCOMPARE(x1Active->parentWidget()->objectName(), QString("GroupBoxX1"));
+        QCOMPARE(x2Field->parentWidget()->objectName(), QString("GroupBoxX2"));
+        QCOMPARE(period->parentWidget(), sampling);
+        QVERIFY(!sampling->isAncestorOf(time));
     }
 
     void fieldLooks_data()
@@ -293,8 +259,10 @@ private slots:
     void yFieldIs48PixelBold()
     {
         IndicatorPage page;
-        QCOMPARE(page.yField()->font().pixelSize(), 48);
-        QVERIFY(page.yField()->font().bold());
+        auto* field = child<QLabel>(page, "YField");
+        QVERIFY(field);
+        QCOMPARE(field->font().pixelSize(), 48);
+        QVERIFY(field->font().bold());
     }
 
     void gaugeColours_data()
@@ -323,54 +291,74 @@ private slots:
     void halfBarsMeetSideBySide()
     {
         auto* page = new IndicatorPage;
-        Hosted host(page);
+        HostedPage host(page);
         QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
-        const QRect left = page->leftHalfBar()->geometry();
-        const QRect right = page->rightHalfBar()->geometry();
+        auto* leftHalf = child<CGauge>(page, "CGauge5");
+        auto* rightHalf = child<CGauge>(page, "CGauge4");
+        auto* yBar = child<CGauge>(page, "CGauge1");
+        auto* yField = child<QLabel>(page, "YField");
+        QVERIFY(leftHalf && rightHalf && yBar && yField);
+        const QRect left = leftHalf->geometry();
+        const QRect right = rightHalf->geometry();
         QCOMPARE(left.y(), right.y());
         QVERIFY(left.right() < right.left());
         QVERIFY2(right.left() - left.right() <= 8, "the half-bars must meet at one line");
-        QVERIFY(page->yBar()->geometry().bottom() < left.top());
-        QVERIFY(page->yField()->geometry().bottom() < page->yBar()->geometry().top());
+        QVERIFY(yBar->geometry().bottom() < left.top());
+        QVERIFY(yField->geometry().bottom() < yBar->geometry().top());
     }
 
     void indicatorInitialState()
     {
         IndicatorPage page;
-        for (QCheckBox* box :
-             {page.yActive(), page.x1Active(), page.x2Active(), page.continuousSampling()})
-            QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
-        for (QLabel* pk : {page.pk1Indicator(), page.pk2Indicator()})
+        for (const char* name : {"Aktywny_Y", "Aktywny_X1", "Aktywny_X2", "ContinuousSampling"}) {
+            auto* box = child<QCheckBox>(page, name);
+            QVERIFY(box);
+            QVERIFY2(!box->isChecked(), name);
+        }
+        for (const char* name : {"IndicatorPK1", "IndicatorPK2"}) {
+            auto* pk = child<QLabel>(page, name);
+            QVERIFY(pk);
             QCOMPARE(pk->palette().color(QPalette::Window), kMaroon);
-        QVERIFY(page.periodDisplay()->isHidden());
-        QVERIFY(page.periodUnit()->isHidden());
+        }
+        auto* periodDisplay = child<QLabel>(page, "Label67");
+        auto* periodUnit = child<QLabel>(page, "PeriodUnit");
+        QVERIFY(periodDisplay && periodUnit);
+        QVERIFY(periodDisplay->isHidden());
+        QVERIFY(periodUnit->isHidden());
     }
 
     void outputIndicatorFollowsTheOutput()
     {
         IndicatorPage page;
-        page.setOutputIndicator(page.pk2Indicator(), true);
-        QCOMPARE(page.pk2Indicator()->palette().color(QPalette::Window), kLime);
-        QCOMPARE(page.pk1Indicator()->palette().color(QPalette::Window), kMaroon);
-        page.setOutputIndicator(page.pk2Indicator(), false);
-        QCOMPARE(page.pk2Indicator()->palette().color(QPalette::Window), kMaroon);
+        auto* pk1 = child<QLabel>(page, "IndicatorPK1");
+        auto* pk2 = child<QLabel>(page, "IndicatorPK2");
+        QVERIFY(pk1 && pk2);
+        page.setOutputs(false, true);
+        QCOMPARE(pk2->palette().color(QPalette::Window), kLime);
+        QCOMPARE(pk1->palette().color(QPalette::Window), kMaroon);
+        page.setOutputs(false, false);
+        QCOMPARE(pk2->palette().color(QPalette::Window), kMaroon);
     }
 
     void periodDisplayShowsWithItsUnit()
     {
         IndicatorPage page;
+        auto* periodDisplay = child<QLabel>(page, "Label67");
+        auto* periodUnit = child<QLabel>(page, "PeriodUnit");
+        QVERIFY(periodDisplay && periodUnit);
         page.setPeriodDisplayVisible(true);
-        QVERIFY(!page.periodDisplay()->isHidden());
-        QVERIFY(!page.periodUnit()->isHidden());
+        QVERIFY(!periodDisplay->isHidden());
+        QVERIFY(!periodUnit->isHidden());
         page.setPeriodDisplayVisible(false);
-        QVERIFY(page.periodDisplay()->isHidden());
-        QVERIFY(page.periodUnit()->isHidden());
+        QVERIFY(periodDisplay->isHidden());
+        QVERIFY(periodUnit->isHidden());
     }
 
     void samplingPeriodRange()
     {
         IndicatorPage page;
-        QSpinBox* period = page.samplingPeriod();
+        auto* period = child<QSpinBox>(page, "SamplingPeriod");
+        QVERIFY(period);
         QCOMPARE(period->minimum(), 10);
         QCOMPARE(period->maximum(), 10000000);
         QCOMPARE(period->singleStep(), 10);
@@ -519,30 +507,12 @@ private slots:
         QFETCH(int, channel);
         QFETCH(QString, name);
         DevicePage page;
-        QLineEdit* box = page.resultBox(static_cast<Channel>(channel));
+        auto* box = child<QLineEdit>(page, name);
         QVERIFY(box);
-        QCOMPARE(box->objectName(), name);
+        // The channel's result lands in the box of its name.
+        page.showResult(static_cast<Channel>(channel), QStringLiteral("1,5"));
+        QCOMPARE(box->text(), QString("1,5"));
         QVERIFY(box->isReadOnly());
-    }
-
-    void deviceAccessorsReturnTheNamedControls()
-    {
-        DevicePage page;
-        const QList<std::pair<QWidget*, const char*>> pairs = {
-            {page.modeCombo(), "ComboBox1"},
-            {page.beepBox(), "CheckBox15"},
-            {page.range10V(), "RadioButton1"},
-            {page.range5V(), "RadioButton2"},
-            {page.ledArrows(), "UpDown1"},
-            {page.decpArrows(), "UpDown4"},
-            {page.restoreDefaultsButton(), "BitBtn3"},
-            {page.connectionButton(), "BitBtn13"},
-            {page.typeLabel(), "Label63"},
-            {page.versionLabel(), "Label64"},
-            {page.statusLabel(), "Label66"},
-            {page.sensorCountLabel(), "SensorCount"},
-        };
-        checkAccessors(pairs);
     }
 
     void boxColours_data()
@@ -584,7 +554,8 @@ private slots:
     void modeComboItems()
     {
         DevicePage page;
-        QComboBox* mode = page.modeCombo();
+        auto* mode = child<QComboBox>(page, "ComboBox1");
+        QVERIFY(mode);
         QCOMPARE(mode->count(), 2);
         QCOMPARE(mode->itemText(0), QString::fromUtf8("mode 0: Odczyt, wyjścia nieaktywne"));
         QCOMPARE(mode->itemText(1), QString::fromUtf8("mode 1: Odczyt z marginesem błędu"));
@@ -594,12 +565,16 @@ private slots:
     void beepAndVoltageRange()
     {
         DevicePage page;
-        QVERIFY(!page.beepBox()->isChecked());
-        QVERIFY(page.range10V()->isChecked());
-        QVERIFY(!page.range5V()->isChecked());
+        auto* beep = child<QCheckBox>(page, "CheckBox15");
+        auto* range10V = child<QRadioButton>(page, "RadioButton1");
+        auto* range5V = child<QRadioButton>(page, "RadioButton2");
+        QVERIFY(beep && range10V && range5V);
+        QVERIFY(!beep->isChecked());
+        QVERIFY(range10V->isChecked());
+        QVERIFY(!range5V->isChecked());
         // The two buttons exclude each other.
-        page.range5V()->setChecked(true);
-        QVERIFY(!page.range10V()->isChecked());
+        range5V->setChecked(true);
+        QVERIFY(!range10V->isChecked());
     }
 
     void arrowRanges_data()
@@ -645,41 +620,40 @@ private slots:
     void placeCaptionsMovesThemAcross_data()
     {
         QTest::addColumn<int>("field");
+        QTest::addColumn<bool>("minLeft");
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("second");
         QTest::addColumn<QString>("firstName");
         QTest::addColumn<QString>("secondName");
-        QTest::newRow("field 1, D1 negative") << 1 << 148 << 28 << "Label41"
-                                              << "Label42";
-        QTest::newRow("field 1, D1 not negative") << 1 << 28 << 148 << "Label41"
-                                                  << "Label42";
-        QTest::newRow("field 2, D2 positive") << 2 << 296 << 444 << "Label55"
-                                              << "Label56";
-        QTest::newRow("field 2, D2 not positive") << 2 << 444 << 296 << "Label55"
-                                                  << "Label56";
+        QTest::newRow("field 1, min right (D1 negative)") << 1 << false << 148 << 28 << "Label41"
+                                                          << "Label42";
+        QTest::newRow("field 1, min left (D1 not negative)") << 1 << true << 28 << 148 << "Label41"
+                                                             << "Label42";
+        QTest::newRow("field 2, min right (D2 positive)") << 2 << false << 296 << 444 << "Label55"
+                                                          << "Label56";
+        QTest::newRow("field 2, min left (D2 not positive)") << 2 << true << 444 << 296 << "Label55"
+                                                             << "Label56";
     }
 
     void placeCaptionsMovesThemAcross()
     {
         QFETCH(int, field);
+        QFETCH(bool, minLeft);
         QFETCH(int, first);
         QFETCH(int, second);
         QFETCH(QString, firstName);
         QFETCH(QString, secondName);
         DevicePage page;
-        auto* a = page.findChild<QLabel*>(firstName);
-        auto* b = page.findChild<QLabel*>(secondName);
+        auto* a = child<QLabel>(page, firstName);
+        auto* b = child<QLabel>(page, secondName);
         QVERIFY(a && b);
         const int ay = a->y();
         const int by = b->y();
+        const FieldCaptions captions = minLeft ? FieldCaptions::MinLeft : FieldCaptions::MinRight;
+        const FieldCaptions opposite = minLeft ? FieldCaptions::MinRight : FieldCaptions::MinLeft;
         // Start from the opposite arrangement so that every row really moves something.
-        if (field == 1) {
-            page.placeField1Captions(second, first);
-            page.placeField1Captions(first, second);
-        } else {
-            page.placeField2Captions(second, first);
-            page.placeField2Captions(first, second);
-        }
+        page.placeFieldCaptions(field, opposite);
+        page.placeFieldCaptions(field, captions);
         QCOMPARE(a->pos(), QPoint(first, ay));
         QCOMPARE(b->pos(), QPoint(second, by));
     }
@@ -754,19 +728,21 @@ private slots:
                                       "legenda"}));
         // The last one is the identity strip, with its two buttons.
         QWidget* strip = groups[5];
-        for (QWidget* w :
-             {static_cast<QWidget*>(page.typeLabel()), static_cast<QWidget*>(page.versionLabel()),
-              static_cast<QWidget*>(page.statusLabel()),
-              static_cast<QWidget*>(page.restoreDefaultsButton()),
-              static_cast<QWidget*>(page.connectionButton())})
-            QVERIFY2(strip->isAncestorOf(w), qPrintable(w->objectName()));
+        for (const char* name : {"Label63", "Label64", "Label66", "BitBtn3", "BitBtn13"}) {
+            auto* w = child<QWidget>(page, name);
+            QVERIFY(w);
+            QVERIFY2(strip->isAncestorOf(w), name);
+        }
+        auto* range5V = child<QRadioButton>(page, "RadioButton2");
+        auto* ledArrows = child<QSpinBox>(page, "UpDown1");
+        QVERIFY(range5V && ledArrows);
         // Disabling the groups leaves the geometry boxes and the range buttons usable.
         for (QWidget* g : groups)
             g->setEnabled(false);
         QVERIFY(page.editFor(Param::D1)->isEnabled());
-        QVERIFY(page.range5V()->isEnabled());
+        QVERIFY(range5V->isEnabled());
         QVERIFY(!page.editFor(Param::PK1)->isEnabled());
-        QVERIFY(!page.ledArrows()->isEnabled());
+        QVERIFY(!ledArrows->isEnabled());
     }
 
     // --- Both pages ---------------------------------------------------------------------
@@ -852,38 +828,11 @@ private slots:
     {
         QFETCH(QString, page);
         QWidget* w = makePage(page);
-        Hosted host(w);
+        HostedPage host(w);
         QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
         if (auto* indicators = qobject_cast<IndicatorPage*>(w))
             indicators->setPeriodDisplayVisible(true);
-
-        QList<QWidget*> controls;
-        for (QWidget* c : w->findChildren<QWidget*>())
-            if (c->isVisibleTo(w) && isControl(c) && !isControl(c->parentWidget()))
-                controls << c;
-        QVERIFY(controls.size() > 20);
-
-        const QRect area = w->rect();
-        auto onPage = [w](QWidget* c) { return QRect(c->mapTo(w, QPoint(0, 0)), c->size()); };
-        for (QWidget* c : controls) {
-            const QRect r = onPage(c);
-            QVERIFY2(area.contains(r),
-                     qPrintable(c->objectName() + " " + c->metaObject()->className()));
-            if (auto* label = qobject_cast<QLabel*>(c); label && !label->wordWrap()) {
-                const int needed = label->fontMetrics().horizontalAdvance(label->text());
-                QVERIFY2(label->contentsRect().width() >= needed,
-                         qPrintable("cut off: " + label->text()));
-            }
-            if (auto* button = qobject_cast<QAbstractButton*>(c))
-                QVERIFY2(button->width() >= button->minimumSizeHint().width(),
-                         qPrintable("cut off: " + button->text()));
-        }
-        for (int i = 0; i < controls.size(); ++i)
-            for (int j = i + 1; j < controls.size(); ++j)
-                QVERIFY2(!onPage(controls[i]).intersects(onPage(controls[j])),
-                         qPrintable(QString("%1 \"%2\" overlaps %3 \"%4\"")
-                                        .arg(controls[i]->objectName(), shownText(controls[i]),
-                                             controls[j]->objectName(), shownText(controls[j]))));
+        checkFitsWithoutOverlap(w, 21);
     }
 };
 

@@ -179,14 +179,14 @@ private slots:
         QVERIFY(!program.mainWindow()->isVisible());
     }
 
-    void startUpExceptionIsShownAndExitsWithZero_data()
+    void startUpExceptionIsShownAndExitsNonZero_data()
     {
         QTest::addColumn<bool>("withText");
         QTest::newRow("std::exception") << true;
         QTest::newRow("exception without text") << false;
     }
 
-    void startUpExceptionIsShownAndExitsWithZero()
+    void startUpExceptionIsShownAndExitsNonZero()
     {
         QFETCH(bool, withText);
         m_dialogs.messages.clear();
@@ -196,7 +196,7 @@ private slots:
                 throw std::runtime_error("brak pamięci");
             throw 42;
         });
-        QCOMPARE(code, 0);
+        QCOMPARE(code, 1);
         QCOMPARE(dialogs.texts(),
                  QStringList{withText ? QString::fromUtf8("brak pamięci") : QString()});
     }

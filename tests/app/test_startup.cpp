@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "EventLoop.h"
+#include "NamedChild.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
@@ -82,12 +83,15 @@ private slots:
             QCOMPARE(dialogs.messages[0].caption,
                      QString()); // a plain box with the program's title
             QCOMPARE(main->StartDirectory(), work.dir.path());
-            const auto* model = main->registerPage()->model();
-            QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+            auto* grid = child<QTableView>(main->registerPage(), "RegisterGrid");
+            QVERIFY(grid);
+            QCOMPARE(grid->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
                      QString("Index"));
             QCOMPARE(main->link().PortName, QString("COM1"));
             QCOMPARE(main->model().TypeName, std::string("<nierozpoznane>"));
-            QVERIFY(!main->findChild<QPushButton*>("ButtonReadPosition")->isEnabled());
+            auto* read = child<QPushButton>(main->registerPage(), "ButtonReadPosition");
+            QVERIFY(read);
+            QVERIFY(!read->isEnabled());
             program.start();
             main->startupTimer().stop();
             main->close();
@@ -152,12 +156,17 @@ private slots:
         RecordingDialogs dialogs;
         Program program;
         TForm1* main = program.mainWindow();
-        QVERIFY(!main->registerPage()->autoReadBox()->isChecked());
-        QVERIFY(main->registerPage()->readButton()->isEnabled());
+        auto* autoRead = child<QCheckBox>(main->registerPage(), "CheckBoxAutoRead");
+        auto* read = child<QPushButton>(main->registerPage(), "ButtonReadPosition");
+        auto* continuous = child<QCheckBox>(main->indicatorPage(), "ContinuousSampling");
+        auto* periodDisplay = child<QLabel>(main->indicatorPage(), "Label67");
+        QVERIFY(autoRead && read && continuous && periodDisplay);
+        QVERIFY(!autoRead->isChecked());
+        QVERIFY(read->isEnabled());
         program.start();
         main->startupTimer().stop();
-        QVERIFY(main->indicatorPage()->continuousSampling()->isChecked());
-        QVERIFY(main->indicatorPage()->periodDisplay()->isVisible());
+        QVERIFY(continuous->isChecked());
+        QVERIFY(periodDisplay->isVisible());
     }
 
     void wizardConnectsOneSecondAfterStart()

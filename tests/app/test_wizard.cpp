@@ -8,6 +8,8 @@
 #include <QPushButton>
 
 #include "ConfigFile.h"
+#include "EventLoop.h"
+#include "NamedChild.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
@@ -122,15 +124,19 @@ private slots:
         QCOMPARE(f.wizard->findChild<QLabel*>("Label10")->text(), QString("1.2"));
         QCOMPARE(f.wizard->findChild<QLabel*>("Label12")->text(), QString("1.05"));
         DevicePage* page = f.main->devicePage();
-        QCOMPARE(page->typeLabel()->text(), QString("KX350T"));
-        QCOMPARE(page->versionLabel()->text(), QString("Hardware: 1.2 , Software: 1.05"));
+        auto* type = child<QLabel>(page, "Label63");
+        auto* version = child<QLabel>(page, "Label64");
+        QVERIFY(type && version);
+        QCOMPARE(type->text(), QString("KX350T"));
+        QCOMPARE(version->text(), QString("Hardware: 1.2 , Software: 1.05"));
         QCOMPARE(page->editFor(Param::D0)->text(), QString("10"));
         QCOMPARE(page->editFor(Param::LED)->text(), QString("5"));
         QVERIFY(f.dialogs.messages.isEmpty()); // no opened notice for the wizard's open
 
-        // The cycle takes over and has nothing to write.
+        // The cycle takes over and has nothing to write: nothing to wait for, its ticks in this
+        // span (two or more) must send no write.
         f.main->monitor()->pane(1)->clear();
-        QTest::qWait(600);
+        runEventLoop(600);
         QVERIFY(!f.main->monitor()->pane(1)->toPlainText().contains("write"));
     }
 
@@ -153,9 +159,11 @@ private slots:
         QCOMPARE(f.wizard->rowIcon(19)->property("rowIcon").toInt(), int(RowIcon::Failed));
         QVERIFY(f.button("BitBtn3")->isEnabled());
         const int before = f.readsOf(32);
-        QTest::qWait(500);
+        const int ticksBefore = f.ticks;
+        // It goes on asking, once in each tick of 50 ms: ten ticks, about ten requests.
+        QTRY_VERIFY_WITH_TIMEOUT(f.ticks - ticksBefore >= 10, 3000);
         const int asked = f.readsOf(32) - before;
-        QVERIFY2(asked >= 6 && asked <= 12, qPrintable(QString::number(asked))); // every 50 ms
+        QVERIFY2(asked >= 6 && asked <= 12, qPrintable(QString::number(asked)));
         QCOMPARE(f.wizard->state().WizardStep, 2);
 
         QTest::mouseClick(f.button("BitBtn2"), Qt::LeftButton);
@@ -164,7 +172,8 @@ private slots:
         QVERIFY(!f.wizard->timer().isActive());
         QTRY_VERIFY(!f.main->link().PortOpen);
         const int after = f.readsOf(32);
-        QTest::qWait(200);
+        // Nothing to wait for: no request may follow the abort in this span of four ticks.
+        runEventLoop(200);
         QCOMPARE(f.readsOf(32), after);
         QVERIFY(!f.model.Detected);
     }

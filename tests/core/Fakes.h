@@ -10,7 +10,14 @@
 struct RecordingSink : kx::ByteSink
 {
     std::vector<std::vector<uint8_t>> sent;
-    void send(const uint8_t* data, int length) override { sent.emplace_back(data, data + length); }
+    bool refuse = false; // as the engine does while a write is pending
+    bool send(const uint8_t* data, int length) override
+    {
+        if (refuse)
+            return false;
+        sent.emplace_back(data, data + length);
+        return true;
+    }
 };
 
 struct FakeLog : kx::TrafficLog

@@ -88,6 +88,21 @@ private slots:
         QCOMPARE(sink.sent.size(), size_t(2));
     }
 
+    void aRefusedRequestIsNotLoggedAsSent()
+    {
+        RecordingSink sink;
+        FakeLog log;
+        sink.refuse = true;
+        QVERIFY(!SendReadCmd({&sink, &log}, Cmd::D0));
+        QVERIFY(!SendWriteCmd({&sink, &log}, Cmd::LED, encodeByte(5)));
+        QVERIFY(log.lines.empty());
+        sink.refuse = false;
+        QVERIFY(SendWriteCmd({&sink, &log}, Cmd::LED, encodeByte(5)));
+        QCOMPARE(log.lines.size(), size_t(1));
+        QVERIFY(!SendReadCmd({nullptr, &log}, Cmd::D0)); // nowhere to send: not sent
+        QCOMPARE(log.lines.size(), size_t(1));
+    }
+
     void headerIsNotPartOfTheChecksum()
     {
         const Data4 d = encodeReal(-123.25f);

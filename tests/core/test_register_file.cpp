@@ -713,7 +713,7 @@ private slots:
                                    kStamps, [&](std::string_view) { return ++calls > 1; }));
         QCOMPARE(calls, 1);
         QVERIFY(!writeRegisterFile(RegisterFileFormat::Excel, defaultHeader(), rows, kStamps,
-                                   ByteSink{}));
+                                   ChunkSink{}));
     }
 };
 

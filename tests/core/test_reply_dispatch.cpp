@@ -1,11 +1,15 @@
 #include <QtTest>
 
+#include <optional>
+
 #include "Fakes.h"
 #include "device/RoundTo3.h"
 #include "protocol/Commands.h"
 #include "protocol/ReplyDispatch.h"
 
 using namespace kx;
+
+Q_DECLARE_METATYPE(kx::FieldCaptions)
 
 namespace {
 
@@ -14,8 +18,8 @@ struct RecordingView : ReplyView
 {
     QStringList calls;
     std::map<Gauge, int> gauges;
-    FieldCaptions field1{-1, -1};
-    FieldCaptions field2{-1, -1};
+    std::optional<FieldCaptions> field1;
+    std::optional<FieldCaptions> field2;
     int newValues_ = 0;
 
     void showConfirmed(Param p, const std::string& text) override
@@ -74,6 +78,24 @@ private slots:
         QVERIFY(f.view.calls.isEmpty());
     }
 
+    void anyReplyClearsTheTransmissionFault_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::newRow("a parameter") << int(Cmd::LED);
+        QTest::newRow("a measured value") << int(Cmd::Measure);
+        QTest::newRow("an acknowledgement") << int(Cmd::RestoreDefaults);
+        QTest::newRow("an unknown command") << 99;
+    }
+
+    void anyReplyClearsTheTransmissionFault()
+    {
+        QFETCH(int, command);
+        Fixture f;
+        f.model.bledna_transmisja = 1;
+        f.feed(buildFrame(FrameKind::Reply, uint8_t(command), {1, 0, 0, 0}));
+        QCOMPARE(f.model.bledna_transmisja, 0);
+    }
+
     void sameValueStillCounts()
     {
         Fixture f;
@@ -130,8 +152,7 @@ private slots:
         QCOMPARE(f.view.gauges[Gauge::X1], 120);
         QCOMPARE(f.view.gauges[Gauge::RightHalf], 12000);
         QCOMPARE(f.view.gauges[Gauge::LeftHalf], 10000);
-        QCOMPARE(f.view.field1.minLeft, 28);
-        QCOMPARE(f.view.field1.maxLeft, 148);
+        QCOMPARE(f.view.field1, FieldCaptions::MinLeft);
         // Box first, then the ranges in their order.
         QCOMPARE(f.view.calls.first(), QString("confirmed %1 120").arg(int(Param::D1)));
         QCOMPARE(f.view.calls.mid(1),
@@ -142,29 +163,25 @@ private slots:
     {
         Fixture f;
         f.feed(realReply(Cmd::D1, -50));
-        QCOMPARE(f.view.field1.minLeft, 148);
-        QCOMPARE(f.view.field1.maxLeft, 28);
+        QCOMPARE(f.view.field1, FieldCaptions::MinRight);
     }
 
     void field2Captions_data()
     {
         QTest::addColumn<float>("d2");
-        QTest::addColumn<int>("maxLeft");
-        QTest::addColumn<int>("minLeft");
-        QTest::newRow("zero") << 0.0f << 444 << 296;
-        QTest::newRow("0.001 swaps") << 0.001f << 296 << 444;
-        QTest::newRow("negative") << -5.0f << 444 << 296;
+        QTest::addColumn<FieldCaptions>("captions");
+        QTest::newRow("zero") << 0.0f << FieldCaptions::MinLeft;
+        QTest::newRow("0.001 swaps") << 0.001f << FieldCaptions::MinRight;
+        QTest::newRow("negative") << -5.0f << FieldCaptions::MinLeft;
     }
 
     void field2Captions()
     {
         QFETCH(float, d2);
-        QFETCH(int, maxLeft);
-        QFETCH(int, minLeft);
+        QFETCH(FieldCaptions, captions);
         Fixture f;
         f.feed(realReply(Cmd::D2, d2));
-        QCOMPARE(f.view.field2.maxLeft, maxLeft);
-        QCOMPARE(f.view.field2.minLeft, minLeft);
+        QCOMPARE(f.view.field2, captions);
     }
 
     void d0SetsOnlyTheYGauge()

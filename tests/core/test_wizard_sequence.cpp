@@ -179,8 +179,8 @@ private slots:
         QVERIFY(!f.wizard.state().abortShown);
         QVERIFY(f.device.messages.isEmpty());
         QCOMPARE(f.device.refreshes, 1);
-        QCOMPARE(QString::fromStdString(f.wizard.state().hardwareText), QString("1.2"));
-        QCOMPARE(QString::fromStdString(f.wizard.state().softwareText), QString("1.05"));
+        QCOMPARE(QString::fromStdString(f.model.HardwareText), QString("1.2"));
+        QCOMPARE(QString::fromStdString(f.model.SoftwareText), QString("1.05"));
         for (int row = 1; row <= kChecklistRows; ++row) {
             const ChecklistRow& r = f.wizard.state().row(row);
             QVERIFY2(r.iconShown && r.captionShown && r.icon == RowIcon::Done,
@@ -301,7 +301,7 @@ private slots:
         QCOMPARE(withoutRepeats(f.device.requests),
                  (std::vector<int>{32, 1, 8, 9, 12, 3, 2, 14, 13, 27}));
         QVERIFY(f.model.Set == f.model.Stan);
-        QCOMPARE(QString::fromStdString(f.wizard.state().hardwareText), QString("1.2"));
+        QCOMPARE(QString::fromStdString(f.model.HardwareText), QString("1.2"));
     }
 
     void keptStepsTakeOneTickEach()
@@ -325,6 +325,69 @@ private slots:
             QCOMPARE(f.wizard.state().WizardStep, step + 1);
         }
         QCOMPARE(f.device.requests.size(), before);
+    }
+
+    void silentDeviceAtEachReadingStep_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("command");
+        const char* const names[] = {"hardware version",
+                                     "software version",
+                                     "D0",
+                                     "D1",
+                                     "D2",
+                                     "a1",
+                                     "a2",
+                                     "b1",
+                                     "b2",
+                                     "mode",
+                                     "PK1",
+                                     "PK2",
+                                     "LED",
+                                     "Beep",
+                                     "decp",
+                                     "COEF",
+                                     "Offset",
+                                     "filter",
+                                     "voltage range"};
+        for (int step = 3; step <= 21; ++step)
+            QTest::addRow("step %d, %s", step, names[step - 3])
+                << step << kReadOrder[std::size_t(step - 2)];
+    }
+
+    // A device that stops answering at a step. The tick that moved on to the step counts as
+    // its first of ten, so nine ticks of asking show no failure and the tenth shows it; the
+    // asking goes on.
+    void silentDeviceAtEachReadingStep()
+    {
+        QFETCH(int, step);
+        QFETCH(int, command);
+        Fixture f;
+        f.connect();
+        for (int n = 0; n < 400 && f.wizard.state().WizardStep != step; ++n) {
+            f.wizard.tick();
+            f.device.deliver();
+        }
+        QCOMPARE(f.wizard.state().WizardStep, step);
+        // The last row shows only when the sequence completes or fails.
+        QVERIFY(!f.wizard.state().row(kChecklistRows).iconShown);
+        QVERIFY(!f.wizard.state().connectEnabled);
+        f.device.silent = true;
+        f.device.requests.clear();
+        QList<bool> failureShown;
+        for (int n = 1; n <= 12; ++n) {
+            f.wizard.tick();
+            f.device.deliver();
+            failureShown << f.wizard.state().row(kChecklistRows).iconShown;
+        }
+        QList<bool> expected(9, false);
+        expected << true << true << true;
+        QCOMPARE(failureShown, expected);
+        QCOMPARE(f.wizard.state().row(kChecklistRows).icon, RowIcon::Failed);
+        QVERIFY(f.wizard.state().connectEnabled);
+        QCOMPARE(f.wizard.state().WizardStep, step);
+        QCOMPARE(f.device.requests, std::vector<int>(12, command));
+        QVERIFY(!f.model.Detected);
     }
 };
 

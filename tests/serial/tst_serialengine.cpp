@@ -513,7 +513,7 @@ void TestSerialEngine::sendsOrRefusesBlock()
     QTRY_COMPARE_WITH_TIMEOUT(f.rec.opened(), 1, kWaitMs);
 
     const Bytes block = pattern(300, 7);
-    f.engine().send(withData ? block.data() : nullptr, length);
+    QCOMPARE(f.engine().send(withData ? block.data() : nullptr, length), written);
     if (written) {
         QCOMPARE(f.pty.read(length, 2s), Bytes(block.begin(), block.begin() + length));
         QTRY_COMPARE_WITH_TIMEOUT(f.rec.sent(), 1, kWaitMs);
@@ -539,8 +539,8 @@ void TestSerialEngine::secondSendBeforeWriteCompletesIsLost()
 
     const Bytes first = pattern(8, 0x10);
     const Bytes second = pattern(8, 0x80);
-    f.engine().send(first.data(), int(first.size()));
-    f.engine().send(second.data(), int(second.size()));
+    QVERIFY(f.engine().send(first.data(), int(first.size())));
+    QVERIFY(!f.engine().send(second.data(), int(second.size())));
     release.set_value();
 
     QCOMPARE(f.pty.read(16, 300ms), first);
@@ -549,7 +549,7 @@ void TestSerialEngine::secondSendBeforeWriteCompletesIsLost()
     QCOMPARE(f.rec.sent(), 1);
 
     // After DataSent the engine takes the next block.
-    f.engine().send(second.data(), int(second.size()));
+    QVERIFY(f.engine().send(second.data(), int(second.size())));
     QCOMPARE(f.pty.read(8, 2s), second);
 }
 
@@ -766,7 +766,7 @@ void TestSerialEngine::hangUpRaisesPortClosedOnce()
     QTRY_COMPARE_WITH_TIMEOUT(f.rec.closed(), 1, kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!f.engine().is_open(), kWaitMs);
     const Bytes late = {1, 2, 3};
-    f.engine().send(late.data(), int(late.size()));
+    QVERIFY(!f.engine().send(late.data(), int(late.size())));
     f.engine().close_port();
     f.destroyEngine();
 

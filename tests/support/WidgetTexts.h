@@ -9,8 +9,6 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include <utility>
-
 // A label's or button's text, a group's title, a combo's shown item, a box's text.
 inline QString shownText(const QWidget* w)
 {
@@ -41,13 +39,4 @@ inline void checkNamedControl(const QWidget& root, const QString& name, const QS
     QVERIFY2(w, qPrintable(name));
     QVERIFY2(w->inherits(qPrintable(className)), w->metaObject()->className());
     QCOMPARE(shownText(w), text);
-}
-
-// Each accessor returned the control of the name paired with it.
-inline void checkAccessors(const QList<std::pair<QWidget*, const char*>>& pairs)
-{
-    for (const auto& [widget, name] : pairs) {
-        QVERIFY2(widget, name);
-        QCOMPARE(widget->objectName(), QString::fromLatin1(name));
-    }
 }

@@ -1,0 +1,34 @@
+#include "app/HelpFiles.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+#include "app/ProgramPaths.h"
+#include "ui/Desktop.h"
+#include "ui/Dialogs.h"
+
+namespace kx {
+
+QString helpFilePath(const QString& startDirectory)
+{
+    return findProgramFile(startDirectory, {"help", "KX350T-PC.hlp"});
+}
+
+QString manualFilePath(const QString& startDirectory)
+{
+    return findProgramFile(startDirectory, {"Help", "KX350T rev 1.0_instrukcja_obslugi.pdf"});
+}
+
+bool openProgramDocument(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        dialogs().showMessage(QString::fromUtf8("Nie odnaleziono pliku:\n%1").arg(shownPath(path)));
+        return false;
+    }
+    if (desktop().openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())))
+        return true;
+    dialogs().showMessage(QString::fromUtf8("Nie można otworzyć pliku:\n%1").arg(shownPath(path)));
+    return false;
+}
+
+} // namespace kx
