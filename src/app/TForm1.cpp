@@ -52,6 +52,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_measure->setWizardOpener([this] { wizard1Click(); });
     m_measure->setLockOthers([this](bool locked) { m_devicePage->setLocked(locked); });
     m_view->setNewValuesHandler([this] { m_measure->HandleNewValues(); });
+    m_measure->setAfterNewValues([this] { afterNewValues(); });
     m_measure->setSampleTexts(
         [this](const std::string& y, const std::string& x1, const std::string& x2,
                const ActiveValues& active) { showChartValues(y, x1, x2, active); });
@@ -119,6 +120,22 @@ void TForm1::StartupTimerTimer()
         wizard1Click();
         m_windows.wizard->BitBtn3Click();
     }
+}
+
+void TForm1::afterNewValues()
+{
+    // With "autoodczyt" every sample is registered; then the chart's output lines.
+    if (m_registerPage->options().autoRead)
+        AddRegisterRow();
+    AddOutputLinePoints();
+}
+
+void TForm1::AddRegisterRow()
+{
+}
+
+void TForm1::AddOutputLinePoints()
+{
 }
 
 void TForm1::lineLost()

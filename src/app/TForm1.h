@@ -96,6 +96,10 @@ public slots:
     void StartupTimerTimer();
     // The port went away without being asked to: nothing may look connected or running.
     void lineLost();
+    // A row of the register from the current state ("Odczytaj pozycje", "autoodczyt").
+    void AddRegisterRow();
+    // The chart's output lines for the latest sample, while recording.
+    void AddOutputLinePoints();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -104,6 +108,8 @@ protected:
 private:
     void buildMenu();
     void buildPages();
+    // After the displays of every new sample.
+    void afterNewValues();
     void showChartValues(const std::string& y, const std::string& x1, const std::string& x2,
                          const ActiveValues& active);
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text,

@@ -91,13 +91,27 @@ MeasurementScheduler::hundredthsUntilNextRequest(int64_t now, const DeviceModel&
 
 void MeasurementScheduler::start()
 {
+    m_lastDurationHundredths = m_timeHundredths;
     m_timeHundredths = 0;
     m_countdownMs = 0;
+    m_started = true;
 }
 
 void MeasurementScheduler::stop()
 {
     start();
+    m_started = false;
+}
+
+void MeasurementScheduler::resetTime()
+{
+    m_lastDurationHundredths = m_timeHundredths;
+    m_timeHundredths = 0;
+}
+
+double MeasurementScheduler::duration() const
+{
+    return double(m_started ? m_timeHundredths : m_lastDurationHundredths) / 100.0;
 }
 
 BarPositions barPositions(const DeviceModel& m, const ActiveValues& active, int leftMaximum)

@@ -47,6 +47,13 @@ public:
 
     void start(); // START: time and countdown from zero
     void stop();  // STOP: likewise; GO is the caller's
+    // The chart tab's reset ("Nagrywaj wykres", "stop"): the time only; the request
+    // countdown runs on.
+    void resetTime();
+    // The duration of the last measurement, as a saved register reports it: MeasureTime from
+    // START until STOP (running or paused), else the time it had when it was last reset, so
+    // measure, STOP, save gives the measurement's real length instead of 0.
+    double duration() const;
 
     // How long, from the clock reading now, until an idle step sends the next timed
     // request: 0 when it is due already, nothing when none is waiting (GO clear, no device
@@ -68,6 +75,8 @@ private:
     int64_t m_timeHundredths = 0;
     int64_t m_countdownMs = 0;
     int64_t m_replyTimeoutMs = 0;
+    int64_t m_lastDurationHundredths = 0;
+    bool m_started = false;
 };
 
 // Bar positions for one set of values; an empty position leaves its bar as it is.

@@ -136,12 +136,18 @@ void MeasurementControl::HandleNewValues()
     const std::string y = formatFixed(m_model.CurrentY, 4, 3);
     const std::string x1 = formatFixed(m_model.CurrentX1, 4, 3);
     const std::string x2 = formatFixed(m_model.CurrentX2, 4, 3);
-    if (a.y)
+    if (a.y) {
         m_indicators->showValue(Channel::Y, QString::fromStdString(y));
-    if (a.x1)
+        m_shown.y = m_model.CurrentY;
+    }
+    if (a.x1) {
         m_indicators->showValue(Channel::X1, QString::fromStdString(x1));
-    if (a.x2)
+        m_shown.x1 = m_model.CurrentX1;
+    }
+    if (a.x2) {
         m_indicators->showValue(Channel::X2, QString::fromStdString(x2));
+        m_shown.x2 = m_model.CurrentX2;
+    }
     if (m_sampleTexts)
         m_sampleTexts(y, x1, x2, a);
     m_indicators->setOutputs(m_model.OutputPK1 != 0, m_model.OutputPK2 != 0);

@@ -23,6 +23,15 @@ class IndicatorPage;
 class ReplyView;
 struct DeviceModel;
 
+// The value each large field shows now; none while it still shows its dashes. A register
+// row is made of these, exactly as the fields show them.
+struct ShownValues
+{
+    std::optional<float> y;
+    std::optional<float> x1;
+    std::optional<float> x2;
+};
+
 class MeasurementControl : public QObject
 {
     Q_OBJECT
@@ -60,6 +69,8 @@ public:
     void start();
 
     const MeasurementScheduler& scheduler() const { return m_scheduler; }
+    MeasurementScheduler& scheduler() { return m_scheduler; }
+    const ShownValues& shownValues() const { return m_shown; }
     QTimer& displayTimer() { return m_display; }
     ActiveValues active() const;
     SamplingSettings sampling() const;
@@ -94,6 +105,7 @@ private:
     QElapsedTimer m_elapsed;
     MeasurementScheduler m_scheduler;
     PeriodMeter m_periodMeter;
+    ShownValues m_shown;
     QTimer m_display;
     QTimer m_due;
     std::optional<int64_t> m_dueAt; // clock reading the due timer was armed for

@@ -173,6 +173,44 @@ private slots:
         QCOMPARE(c.scheduler.MeasureTime(), 0.2);
     }
 
+    // What a saved register reports as the measurement's duration.
+    void durationOfTheLastMeasurement()
+    {
+        Clock c;
+        c.sampling.periodMs = 100;
+        QCOMPARE(c.scheduler.duration(), 0.0); // nothing measured yet
+        c.scheduler.start();
+        c.run(150);
+        QCOMPARE(c.scheduler.duration(), 1.5); // running
+        c.model.GO = false;                    // paused: the time stands
+        c.run(100);
+        QCOMPARE(c.scheduler.duration(), 1.5);
+        c.model.GO = true;
+        c.run(50);
+        c.scheduler.stop();
+        c.model.GO = false;
+        QCOMPARE(c.scheduler.MeasureTime(), 0.0);
+        QCOMPARE(c.scheduler.duration(), 2.0); // measure, STOP: the real length
+        c.run(300);
+        QCOMPARE(c.scheduler.duration(), 2.0);
+    }
+
+    void resettingTheTimeKeepsTheRequestCountdown()
+    {
+        Clock c;
+        c.sampling.periodMs = 100;
+        c.step(0);
+        QCOMPARE(c.requests, 1);
+        c.run(7);
+        c.scheduler.resetTime();
+        QCOMPARE(c.scheduler.MeasureTime(), 0.0);
+        c.run(2); // 9 hundredths since the last request: not yet due
+        QCOMPARE(c.requests, 1);
+        c.run(1);
+        QCOMPARE(c.requests, 2);
+        QCOMPARE(c.scheduler.MeasureTime(), 0.03);
+    }
+
     void pauseTwiceContinuesTheTime()
     {
         Clock c;
