@@ -10,17 +10,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const kx::Settings s = kx::readSettings(text);
-    const bool rateInRange = s.Sample_rate == kx::Settings{}.Sample_rate ||
-                             (s.Sample_rate >= kx::Settings::kMinSampleRate &&
-                              s.Sample_rate <= kx::Settings::kMaxSampleRate);
-    if (!rateInRange || s.Sample_per_page < kx::Settings::kMinSamplesPerPage ||
-        s.Sample_per_page > kx::Settings::kMaxSamplesPerPage ||
+    const bool rateInRange =
+        s.Sample_rate == kx::Settings{}.Sample_rate ||
+        (s.Sample_rate >= kx::kMinSamplingPeriodMs && s.Sample_rate <= kx::kMaxSamplingPeriodMs);
+    if (!rateInRange || s.Sample_per_page < kx::kMinSamplesPerPage ||
+        s.Sample_per_page > kx::kMaxSamplesPerPage ||
         s.PortName.size() > kx::Settings::kMaxWordLength || s.PortName.empty())
         std::abort();
     // A period never read keeps its 0, which reads back brought into range.
     kx::Settings expected = s;
     if (expected.Sample_rate == 0)
-        expected.Sample_rate = kx::Settings::kMinSampleRate;
+        expected.Sample_rate = kx::kMinSamplingPeriodMs;
     if (!(kx::readSettings(kx::writeSettings(s)) == expected))
         std::abort();
     return 0;

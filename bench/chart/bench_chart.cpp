@@ -1,6 +1,6 @@
-// The time chart with five long recordings: what a redraw of everything and of one page costs,
-// what adding a sample costs, and how much memory a point takes. Prints its figures; the last
-// line is one line of key=value pairs.
+// The program's time chart with five long recordings: what a redraw of everything and of one page
+// costs, what adding a sample costs, and how much memory a point takes. Prints its figures; the
+// last line is one line of key=value pairs.
 
 #include <QApplication>
 
@@ -18,8 +18,10 @@
 
 #include <qcustomplot.h>
 
-#include "measure/ChartPaging.h"
+#include "measure/ChartPage.h"
 #include "measure/ChartPlottable.h"
+#include "measure/ChartRecording.h"
+#include "measure/ChartSeries.h"
 
 using namespace kx;
 using Clock = std::chrono::steady_clock;
@@ -59,50 +61,22 @@ long residentBytes()
     return resident * sysconf(_SC_PAGESIZE);
 }
 
-// Like the chart tab: black to navy, white axes, legend, five series of width 2.
+// The program's chart tab, the size the main window gives it, filled by the program's
+// recording.
 struct Chart
 {
-    QCustomPlot plot;
-    std::vector<ChartPlottable*> series;
+    ChartPage page;
+    QCustomPlot& plot = *page.chart();
+    ChartRecording recording{page.series()};
+    DeviceModel model;
+    LineSettings lines{50, 0, 50, 75, 50, 150, 50, 225};
+    const ActiveValues active{true, true, true};
 
     Chart()
     {
-        plot.resize(900, 500);
-        QLinearGradient ground(0, 0, 0, 1);
-        ground.setCoordinateMode(QGradient::ObjectMode);
-        ground.setColorAt(0, Qt::black);
-        ground.setColorAt(1, QColor(0, 0, 0x80));
-        plot.setBackground(QBrush(ground));
-        for (QCPAxis* axis : {plot.xAxis, plot.yAxis}) {
-            axis->setTickLabelColor(Qt::white);
-            axis->setLabelColor(Qt::white);
-            axis->grid()->setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 1));
-            axis->grid()->setSubGridVisible(true);
-        }
-        plot.xAxis->setLabel(QStringLiteral("czas [s]"));
-        plot.yAxis->setLabel(QStringLiteral("kąt [ °]"));
-        plot.legend->setVisible(true);
-        const struct
-        {
-            const char* name;
-            QColor colour;
-            ChartPlottable::Style style;
-        } looks[] = {
-            {"Y", Qt::red, ChartPlottable::Style::Line},
-            {"X1", Qt::green, ChartPlottable::Style::Line},
-            {"X2", Qt::cyan, ChartPlottable::Style::Line},
-            {"PK1", Qt::white, ChartPlottable::Style::StepLeft},
-            {"PK2", QColor(0xFF, 0x80, 0), ChartPlottable::Style::StepLeft},
-        };
-        for (const auto& look : looks) {
-            auto* s = new ChartPlottable(plot.xAxis, plot.yAxis);
-            s->setName(look.name);
-            s->setPen(QPen(look.colour, 2));
-            s->setStyle(look.style);
-            series.push_back(s);
-        }
+        page.resize(947, 610);
+        recording.record();
     }
-
     // One sample to all five: three noisy signals, two outputs switching now and then.
     struct Signal
     {
@@ -113,18 +87,21 @@ struct Chart
         int pk2 = 1;
     } signal;
 
+    // As a measured sample reaches the chart: the three values, then the output lines.
     void addSample(double t)
     {
         const double base = 40 * std::sin(t * 0.05) + 10 * std::sin(t * 1.3);
-        series[0]->addPoint(t, base + signal.noise(signal.random));
-        series[1]->addPoint(t, 0.6 * base + 20 + signal.noise(signal.random));
-        series[2]->addPoint(t, -0.4 * base - 30 + signal.noise(signal.random));
+        model.CurrentY = float(base + signal.noise(signal.random));
+        model.CurrentX1 = float(0.6 * base + 20 + signal.noise(signal.random));
+        model.CurrentX2 = float(-0.4 * base - 30 + signal.noise(signal.random));
         if (signal.flip(signal.random) == 0)
             signal.pk1 ^= 1;
         if (signal.flip(signal.random) == 0)
             signal.pk2 ^= 1;
-        series[3]->addPoint(t, 50.0 * signal.pk1);
-        series[4]->addPoint(t, 50.0 * signal.pk2 + 75);
+        model.OutputPK1 = uint8_t(signal.pk1);
+        model.OutputPK2 = uint8_t(signal.pk2);
+        recording.addValues(t, model, active);
+        recording.addOutputLines(t, model, lines);
     }
 
     void fill(int points)
@@ -154,24 +131,16 @@ struct Chart
         return {median(cpu), median(wall)};
     }
 
-    void showPage(IndexRange page)
+    // Page `number` of pages of `perPage` points, as the tab's paging shows it.
+    void showPage(int perPage, int number)
     {
-        std::vector<PagedSeries> shown;
-        for (ChartPlottable* s : series) {
-            s->setShownRange(page);
-            shown.push_back(pagedSeries(s->series()));
-        }
-        const std::int64_t perPage = page.size();
-        const PageLayout layout = layoutPage(perPage, page.first / perPage + 1, shown);
-        plot.xAxis->setRange(layout.keyExtent->lower, layout.keyExtent->upper);
-        plot.yAxis->setRange(layout.valueExtent->lower, layout.valueExtent->upper);
+        page.setPointsPerPage(perPage);
+        page.setCurrentPage(number);
     }
-
     void showAll()
     {
-        for (ChartPlottable* s : series)
-            s->showAll();
-        plot.rescaleAxes();
+        page.setPointsPerPage(0);
+        page.refresh(recording.generation());
     }
 };
 
@@ -186,7 +155,7 @@ int main(int argc, char** argv)
     // The large recording first, so its memory is not taken from what a freed one left.
     auto owner = std::make_unique<Chart>();
     Chart& chart = *owner;
-    chart.plot.show();
+    chart.page.show();
     chart.plot.xAxis->setRange(0, kPoints * 0.01);
     chart.plot.yAxis->setRange(-100, 150);
     // What the chart costs without points: ground, grid, axes, legend.
@@ -196,15 +165,15 @@ int main(int argc, char** argv)
     const long after = residentBytes();
     const double bytesPerPoint = double(after - before) / (5.0 * kPoints);
     std::size_t held = 0;
-    for (ChartPlottable* s : chart.series)
-        held += s->series().memoryUsage();
+    for (ChartSeries* s : chart.page.series())
+        held += s->memoryUsage();
 
     chart.showAll();
     const Chart::Redraw full = chart.redraw();
 
-    chart.showPage({kPoints - kPagePoints, kPoints - 1});
+    chart.showPage(kPagePoints, kPoints / kPagePoints);
     const Chart::Redraw page = chart.redraw();
-    chart.showPage({kPoints / 2, kPoints / 2 + kPagePoints - 1});
+    chart.showPage(kPagePoints, kPoints / kPagePoints / 2);
     const Chart::Redraw middlePage = chart.redraw();
 
     // Adding one sample to all five series, one at a time.
@@ -239,7 +208,7 @@ int main(int argc, char** argv)
     Chart::Redraw full100k{};
     {
         Chart smaller;
-        smaller.plot.show();
+        smaller.page.show();
         smaller.fill(kFewerPoints);
         smaller.showAll();
         full100k = smaller.redraw();

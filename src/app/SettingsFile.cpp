@@ -133,7 +133,7 @@ std::optional<int32_t> wholeDecimal(std::string_view word)
 int32_t samplesPerPage(int32_t value)
 {
     const auto asShort = static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
-    return std::clamp<int32_t>(asShort, Settings::kMinSamplesPerPage, Settings::kMaxSamplesPerPage);
+    return std::clamp<int32_t>(asShort, kMinSamplesPerPage, kMaxSamplesPerPage);
 }
 
 // The port must stay one word: the reader takes a line without a value, or with a blank
@@ -163,7 +163,7 @@ void apply(Settings& s, const Line& line, std::string_view value)
         s.*(*check) = *number != 0;
     } else if (auto* integer = std::get_if<int32_t Settings::*>(&line.target)) {
         if (*integer == &Settings::Sample_rate)
-            s.Sample_rate = std::clamp(*number, Settings::kMinSampleRate, Settings::kMaxSampleRate);
+            s.Sample_rate = std::clamp(*number, kMinSamplingPeriodMs, kMaxSamplingPeriodMs);
         else if (*integer == &Settings::Sample_per_page)
             s.Sample_per_page = samplesPerPage(*number);
         else

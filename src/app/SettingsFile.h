@@ -8,14 +8,14 @@
 #include <string>
 #include <string_view>
 
+#include "measure/ChartPaging.h" // the points per page's range
+#include "measure/LineSettings.h"
+#include "measure/Measurement.h" // the sampling period's range
+
 namespace kx {
 
 struct Settings
 {
-    static constexpr int32_t kMinSampleRate = 10;
-    static constexpr int32_t kMaxSampleRate = 10000000;
-    static constexpr int32_t kMinSamplesPerPage = 10;
-    static constexpr int32_t kMaxSamplesPerPage = 32767;
     static constexpr std::size_t kMaxWordLength = 291;
 
     // Values without a file.
@@ -40,7 +40,7 @@ struct Settings
     bool Rejestracja_kolor = true;
     std::string PortName = "COM1";
     // Height and offset of the chart lines of PK1 … PK4: H1, F1, H2, F2, H3, F3, H4, F4.
-    std::array<int32_t, 8> LineSettings{};
+    kx::LineSettings LineSettings{};
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };

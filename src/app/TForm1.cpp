@@ -1,8 +1,10 @@
 #include "app/TForm1.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -18,10 +20,13 @@
 #include "device/DeviceEditors.h"
 #include "device/DevicePage.h"
 #include "device/DeviceSync.h"
+#include "measure/ChartControl.h"
 #include "measure/ChartPage.h"
 #include "measure/IndicatorPage.h"
 #include "measure/MeasurementControl.h"
+#include "measure/RegisterJournal.h"
 #include "measure/RegisterPage.h"
+#include "measure/RegisterTableModel.h"
 #include "measure/TKonigLiniiForm.h"
 #include "protocol/ReplyDispatch.h"
 #include "protocol/TCOM_DBG_Form.h"
@@ -57,6 +62,16 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
         [this](const std::string& y, const std::string& x1, const std::string& x2,
                const ActiveValues& active) { showChartValues(y, x1, x2, active); });
     m_measure->setRateDisplays([this](const QString& rate) { m_chartPage->setRateText(rate); });
+    connect(m_registerPage, &RegisterPage::readPositionClicked, this, &TForm1::AddRegisterRow);
+    m_registerPage->setFileHeaderSource([this] {
+        RegisterFileHeader header;
+        header.typeName = m_model.TypeName;
+        header.durationSeconds = m_measure->scheduler().duration();
+        header.sampling = m_measure->sampling();
+        header.active = m_measure->active();
+        return header;
+    });
+    m_chart = new ChartControl(m_chartPage, *m_measure, m_model, m_lineSettings, this);
     buildMenu();
 
     m_startDirectory = QDir::currentPath();
@@ -79,7 +94,13 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
         break;
     }
     applySettings(settings, *this);
+    m_chartPage->switchPaging();
     m_registerPage->writeHeaderRow();
+    openRegisterJournal();
+    connect(m_registerPage, &RegisterPage::cleared, this, [this] {
+        if (m_journal)
+            m_journal->clear();
+    });
 
     m_startupTimer.setObjectName("StartupTimer");
     m_startupTimer.setSingleShot(true);
@@ -94,6 +115,45 @@ TForm1::~TForm1()
     // Stop the reader thread while everything it reports to still exists.
     delete m_link;
     m_link = nullptr;
+    // A run that ends here ended normally: its register is not offered back at the next start.
+    if (m_journal)
+        m_journal->remove();
+}
+
+namespace {
+
+const char* const kJournalFile = "rejestr.journal";
+
+} // namespace
+
+void TForm1::openRegisterJournal()
+{
+    const QString path = QDir(m_startDirectory).filePath(kJournalFile);
+    QFile old(path);
+    if (old.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = old.readAll();
+        old.close();
+        const JournalContents found =
+            readJournal(std::string_view(bytes.constData(), bytes.size()));
+        if (found.recognised && !found.rows.empty() &&
+            dialogs().question(QString::fromUtf8("Program nie został poprawnie zamknięty.\n"
+                                                 "Czy przywrócić tabelę rejestracji pomiarów "
+                                                 "z przerwanej pracy (%1 wierszy)?")
+                                   .arg(found.rows.size()),
+                               QApplication::applicationName())) {
+            for (const Registration& row : found.rows)
+                m_registerPage->addRegistration(row);
+            if (found.cut)
+                dialogs().showMessage(
+                    QString::fromUtf8("Zapis tabeli rejestracji był ucięty: przywrócono %1 "
+                                      "pełnych wierszy sprzed przerwania.")
+                        .arg(found.rows.size()));
+        }
+    }
+    // This run's journal, with what was brought back in it, so a second failure keeps it too.
+    m_journal = std::make_unique<JournalWriter>(QFile::encodeName(path).toStdString());
+    for (std::size_t i = 0; i < m_registerPage->model().rows().size(); ++i)
+        m_journal->append(m_registerPage->model().rows()[i]);
 }
 
 void TForm1::attachWindows(const Windows& windows)
@@ -102,6 +162,11 @@ void TForm1::attachWindows(const Windows& windows)
     m_link->setTrafficLog(windows.monitor);
     m_dispatcher->setTrafficLog(windows.monitor);
     m_sync->setMonitor(windows.monitor);
+    // The line's losses are refreshed with the state dump.
+    if (TCOM_DBG_Form* monitor = windows.monitor)
+        connect(&m_sync->timer(), &QTimer::timeout, monitor,
+                [this, monitor] { monitor->showCounters(m_link->counters()); });
+    m_chart->setLinesWindow(windows.lines);
 }
 
 void TForm1::startTimers()
@@ -115,6 +180,7 @@ void TForm1::StartupTimerTimer()
 {
     if (m_windows.lines)
         m_windows.lines->copyIn();
+    m_chartPage->switchPaging();
     m_startupTimer.stop();
     if (m_windows.wizard) {
         wizard1Click();
@@ -132,10 +198,27 @@ void TForm1::afterNewValues()
 
 void TForm1::AddRegisterRow()
 {
+    // The fields as they show now: one still showing its dashes gives the dashes.
+    Registration row;
+    row.options = m_registerPage->registerOptions();
+    row.measureTime = m_measure->scheduler().MeasureTime();
+    row.stampMs = m_registerPage->now();
+    const ShownValues& shown = m_measure->shownValues();
+    if (shown.y)
+        row.setShown(ValueField::Y, *shown.y);
+    if (shown.x1)
+        row.setShown(ValueField::X1, *shown.x1);
+    if (shown.x2)
+        row.setShown(ValueField::X2, *shown.x2);
+    row.setOutputs(m_model.OutputPK1 != 0, m_model.OutputPK2 != 0);
+    m_registerPage->addRegistration(row);
+    if (m_journal)
+        m_journal->append(row);
 }
 
 void TForm1::AddOutputLinePoints()
 {
+    m_chart->AddOutputLinePoints();
 }
 
 void TForm1::lineLost()
@@ -257,11 +340,13 @@ void TForm1::showChartValues(const std::string& y, const std::string& x1, const 
         m_chartPage->showValue(Channel::X1, QString::fromStdString(x1));
     if (active.x2)
         m_chartPage->showValue(Channel::X2, QString::fromStdString(x2));
+    m_chart->addValues(active);
 }
 
 void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    m_chartPage->pagingOnShow();
     if (m_centred)
         return;
     m_centred = true;

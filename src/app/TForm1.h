@@ -33,6 +33,8 @@ class ChartPage;
 class RegisterPage;
 class MainView;
 class MeasurementControl;
+class ChartControl;
+class JournalWriter;
 class ReplyDispatcher;
 struct ActiveValues;
 
@@ -78,6 +80,7 @@ public:
     DeviceEditors& editors() { return *m_editors; }
     DeviceSync& sync() { return *m_sync; }
     MeasurementControl& measurement() { return *m_measure; }
+    ChartControl& chart() { return *m_chart; }
     LinkControl& link() { return *m_link; }
 
     // Received frames, routed by the link.
@@ -96,7 +99,8 @@ public slots:
     void StartupTimerTimer();
     // The port went away without being asked to: nothing may look connected or running.
     void lineLost();
-    // A row of the register from the current state ("Odczytaj pozycje", "autoodczyt").
+    // A row of the register from the current state ("Odczytaj pozycje", "autoodczyt"); it
+    // goes to the register's journal too.
     void AddRegisterRow();
     // The chart's output lines for the latest sample, while recording.
     void AddOutputLinePoints();
@@ -108,6 +112,9 @@ protected:
 private:
     void buildMenu();
     void buildPages();
+    // The journal a run that ended uncleanly left: offers its register back, then starts a
+    // journal of this run.
+    void openRegisterJournal();
     // After the displays of every new sample.
     void afterNewValues();
     void showChartValues(const std::string& y, const std::string& x1, const std::string& x2,
@@ -123,6 +130,7 @@ private:
     RegisterPage* m_registerPage = nullptr;
     QString m_startDirectory;
     LineSettings m_lineSettings{};
+    std::unique_ptr<JournalWriter> m_journal;
     QTimer m_startupTimer;
     Windows m_windows;
     std::unique_ptr<MainView> m_view;
@@ -130,6 +138,7 @@ private:
     DeviceEditors* m_editors = nullptr;
     DeviceSync* m_sync = nullptr;
     MeasurementControl* m_measure = nullptr;
+    ChartControl* m_chart = nullptr;
     // Last, so the serial engine inside stops before anything it reports to goes away.
     LinkControl* m_link = nullptr;
     bool m_centred = false;

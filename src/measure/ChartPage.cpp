@@ -15,6 +15,11 @@
 
 #include <qcustomplot.h>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "measure/ChartPlottable.h"
 #include "measure/ChartStyle.h"
 #include "ui/Colours.h"
 #include "ui/ReadoutField.h"
@@ -28,18 +33,31 @@ struct SeriesLook
 {
     const char* title;
     Trace trace;
-    QCPGraph::LineStyle style;
+    ChartPlottable::Style style;
 };
 
-// Index = ChartPage::Series. The output lines are stairs: an output holds its state until the
-// next sample.
+// Index = Trace. The output lines are stairs: an output holds its state until the next sample.
 const SeriesLook kSeries[] = {
-    {"Y (Wartość mierzona)", Trace::Y, QCPGraph::lsLine},
-    {"X1 (kanał 1)", Trace::X1, QCPGraph::lsLine},
-    {"X2 (kanał 2)", Trace::X2, QCPGraph::lsLine},
-    {"PK1", Trace::PK1, QCPGraph::lsStepLeft},
-    {"PK2", Trace::PK2, QCPGraph::lsStepLeft},
+    {"Y (Wartość mierzona)", Trace::Y, ChartPlottable::Style::Line},
+    {"X1 (kanał 1)", Trace::X1, ChartPlottable::Style::Line},
+    {"X2 (kanał 2)", Trace::X2, ChartPlottable::Style::Line},
+    {"PK1", Trace::PK1, ChartPlottable::Style::StepLeft},
+    {"PK2", Trace::PK2, ChartPlottable::Style::StepLeft},
 };
+
+// Room left above the highest value, in pixels.
+constexpr double kTopMarginPx = 10;
+// A zoom rectangle smaller than this, either way, is a click, not a zoom.
+constexpr int kSmallestZoomPx = 9;
+
+// QCustomPlot refuses an empty range: a page of one point, or of equal values, is widened.
+QCPRange widened(const Extent& e)
+{
+    if (e.upper > e.lower)
+        return {e.lower, e.upper};
+    const double half = std::max(std::abs(e.lower) * 0.05, 0.5);
+    return {e.lower - half, e.upper + half};
+}
 
 enum class Glyph
 {
@@ -206,17 +224,34 @@ QCustomPlot* ChartPage::buildChart()
     legend->setIconTextPadding(5);
     legend->setRowSpacing(1);
     for (const SeriesLook& look : kSeries) {
-        QCPGraph* graph = m_chart->addGraph();
-        graph->setName(QString::fromUtf8(look.title));
-        graph->setPen(QPen(traceColour(look.trace), 2));
-        graph->setLineStyle(look.style);
-        legend->addItem(new TickBoxLegendItem(legend, graph));
+        auto* series = new ChartPlottable(m_chart->xAxis, m_chart->yAxis);
+        series->setName(QString::fromUtf8(look.title));
+        series->setPen(QPen(traceColour(look.trace), 2));
+        series->setStyle(look.style);
+        legend->addItem(new TickBoxLegendItem(legend, series));
+        m_series[static_cast<std::size_t>(look.trace)] = series;
     }
+    // A tick box hides or shows its series; a hidden series leaves the page count.
+    connect(m_chart, &QCustomPlot::legendClick, this,
+            [this](QCPLegend*, QCPAbstractLegendItem* item, QMouseEvent*) {
+                if (auto* entry = qobject_cast<QCPPlottableLegendItem*>(item))
+                    setSeriesShown(entry->plottable(), !entry->plottable()->visible());
+            });
 
-    m_chart->setSelectionRectMode(QCP::srmZoom);
+    // Zoom by dragging a rectangle; a double click shows the whole page again. A press on the
+    // legend is a click on a tick box, never the start of a rectangle.
+    m_chart->setSelectionRectMode(QCP::srmCustom);
+    connect(m_chart, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
+        const bool onLegend =
+            m_chart->legend->visible() && m_chart->legend->outerRect().contains(event->pos());
+        m_chart->setSelectionRectMode(onLegend ? QCP::srmNone : QCP::srmCustom);
+    });
     m_chart->selectionRect()->setPen(QPen(QColor(0x80, 0x80, 0xFF), 1));
     // Translucent, so the curves under the rectangle stay readable while dragging.
     m_chart->selectionRect()->setBrush(QColor(0x80, 0x00, 0xFF, 0x50));
+    connect(m_chart->selectionRect(), &QCPSelectionRect::accepted, this,
+            [this](const QRect& rect, QInputEvent*) { zoomTo(rect); });
+    connect(m_chart, &QCustomPlot::mouseDoubleClick, this, &ChartPage::showAll);
 
     m_pageBar = buildPageIndicator(m_chart);
     m_chart->installEventFilter(this);
@@ -246,6 +281,8 @@ QWidget* ChartPage::buildPageIndicator(QWidget* chart)
     };
     m_pageBack = makeArrow("PageBack", Qt::LeftArrow, QStringLiteral("poprzednia strona"));
     m_pageForward = makeArrow("PageForward", Qt::RightArrow, QStringLiteral("następna strona"));
+    connect(m_pageBack, &QToolButton::clicked, this, [this] { setCurrentPage(m_page - 1); });
+    connect(m_pageForward, &QToolButton::clicked, this, [this] { setCurrentPage(m_page + 1); });
 
     m_pageIndicator = new QLabel(bar);
     m_pageIndicator->setObjectName("PageIndicator");
@@ -308,6 +345,13 @@ QGroupBox* ChartPage::buildRecordingGroup()
         makeButton("ButtonLines", QStringLiteral("    konfiguruj linie wyjsc..."), Glyph::Lines);
     lines->setToolTip(QStringLiteral("konfiguracja wysokości linii PK1 i PK2"));
 
+    connect(record, &QPushButton::clicked, this, &ChartPage::recordClicked);
+    connect(pause, &QPushButton::clicked, this, &ChartPage::pauseClicked);
+    connect(stop, &QPushButton::clicked, this, &ChartPage::stopClicked);
+    connect(clear, &QPushButton::clicked, this, &ChartPage::clearClicked);
+    connect(showAll, &QPushButton::clicked, this, &ChartPage::showAll);
+    connect(lines, &QPushButton::clicked, this, &ChartPage::linesClicked);
+
     auto* layout = new QGridLayout(group);
     layout->setSpacing(6);
     layout->addWidget(record, 0, 0, 1, 2);
@@ -338,7 +382,7 @@ QGroupBox* ChartPage::buildPagingGroup()
     m_samplesPerPage = new QSpinBox;
     m_samplesPerPage->setObjectName("SamplesPerPage");
     m_samplesPerPage->setAccessibleName(perPageCaption);
-    m_samplesPerPage->setRange(10, 32767);
+    m_samplesPerPage->setRange(kMinSamplesPerPage, kMaxSamplesPerPage);
     m_samplesPerPage->setValue(10);
     m_samplesPerPage->setAlignment(Qt::AlignRight);
     perPageLabel->setBuddy(m_samplesPerPage);
@@ -362,6 +406,15 @@ QGroupBox* ChartPage::buildPagingGroup()
     auto* lastPage = makeButton("ButtonLastPage", QString(), Glyph::LastPage);
     lastPage->setAccessibleName(QStringLiteral("ostatnia strona"));
     lastPage->setToolTip(lastPage->accessibleName());
+
+    connect(m_pagingBox, &QCheckBox::clicked, this, &ChartPage::switchPaging);
+    connect(m_tracking, &QCheckBox::clicked, this, &ChartPage::switchPaging);
+    connect(m_samplesPerPage, &QSpinBox::valueChanged, this, [this](int n) {
+        if (m_pagingBox->isChecked())
+            setPointsPerPage(n);
+    });
+    connect(firstPage, &QPushButton::clicked, this, [this] { setCurrentPage(1); });
+    connect(lastPage, &QPushButton::clicked, this, [this] { setCurrentPage(pageCount()); });
 
     auto* layout = new QGridLayout(paging);
     layout->setHorizontalSpacing(6);
@@ -391,11 +444,17 @@ QGroupBox* ChartPage::buildFileGroup()
         button->setObjectName(name);
         return button;
     };
+    QPushButton* bmp = makeSave("ButtonSaveBmp", QStringLiteral("    Zapisz jako bmp..."));
+    QPushButton* excel = makeSave("ButtonSaveExcel", QStringLiteral("  Zapisz jako excel..."));
+    QPushButton* jpg = makeSave("ButtonSaveJpg", QStringLiteral("     Zapisz jako jpg..."));
+    connect(bmp, &QPushButton::clicked, this, &ChartPage::saveBmpClicked);
+    connect(excel, &QPushButton::clicked, this, &ChartPage::saveExcelClicked);
+    connect(jpg, &QPushButton::clicked, this, &ChartPage::saveJpgClicked);
     auto* layout = new QVBoxLayout(group);
     layout->setSpacing(6);
-    layout->addWidget(makeSave("ButtonSaveBmp", QStringLiteral("    Zapisz jako bmp...")));
-    layout->addWidget(makeSave("ButtonSaveExcel", QStringLiteral("  Zapisz jako excel...")));
-    layout->addWidget(makeSave("ButtonSaveJpg", QStringLiteral("     Zapisz jako jpg...")));
+    layout->addWidget(bmp);
+    layout->addWidget(excel);
+    layout->addWidget(jpg);
     return group;
 }
 
@@ -419,6 +478,8 @@ bool ChartPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_chart && event->type() == QEvent::Resize)
         placePageIndicator();
+    if (watched == m_chart && event->type() == QEvent::Show && m_replotWhenShown)
+        replot();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -442,6 +503,154 @@ void ChartPage::setPaging(const Paging& paging)
     m_pagingBox->setChecked(paging.on);
     m_tracking->setChecked(paging.tracking);
     m_samplesPerPage->setValue(paging.samplesPerPage);
+}
+
+ChartRecording::Series ChartPage::series() const
+{
+    ChartRecording::Series s{};
+    for (std::size_t i = 0; i < m_series.size(); ++i)
+        s[i] = &m_series[i]->series();
+    return s;
+}
+
+ChartPlottable* ChartPage::plottable(Trace t) const
+{
+    return m_series[static_cast<std::size_t>(t)];
+}
+
+void ChartPage::switchPaging()
+{
+    if (m_pagingBox->isChecked()) {
+        setPointsPerPage(m_samplesPerPage->value());
+    } else {
+        setPointsPerPage(0);
+        setCurrentPage(1);
+    }
+}
+
+void ChartPage::pagingOnShow()
+{
+    setPointsPerPage(0);
+    switchPaging();
+}
+
+void ChartPage::setPointsPerPage(int perPage)
+{
+    if (perPage < 0)
+        return;
+    m_perPage = perPage;
+    m_page = int(clampPage(m_page, pageCount()));
+    m_zoomed = false;
+    layOut();
+}
+
+void ChartPage::setCurrentPage(int page)
+{
+    m_page = int(clampPage(page, pageCount()));
+    m_zoomed = false;
+    layOut();
+}
+
+std::vector<PagedSeries> ChartPage::shownSeries() const
+{
+    std::vector<PagedSeries> shown;
+    for (ChartPlottable* s : m_series)
+        if (s->visible())
+            shown.push_back(pagedSeries(s->series()));
+    return shown;
+}
+
+int ChartPage::pageCount() const
+{
+    std::vector<std::int64_t> counts;
+    for (ChartPlottable* s : m_series)
+        if (s->visible())
+            counts.push_back(s->series().size());
+    return int(std::min<std::int64_t>(kx::pageCount(m_perPage, counts), INT_MAX));
+}
+
+void ChartPage::followLastPage()
+{
+    const int count = pageCount();
+    if (count > 1 && m_page != count)
+        setCurrentPage(count);
+}
+
+void ChartPage::setSeriesShown(QCPAbstractPlottable* series, bool shown)
+{
+    series->setVisible(shown);
+    m_page = int(clampPage(m_page, pageCount()));
+    layOut();
+}
+
+void ChartPage::showAll()
+{
+    m_zoomed = false;
+    layOut();
+}
+
+void ChartPage::zoomTo(const QRect& rect)
+{
+    // A rectangle spans its two corners' pixels: a drag of n pixels is n + 1 wide.
+    if (rect.width() <= kSmallestZoomPx || rect.height() <= kSmallestZoomPx)
+        return;
+    QCPAxis* x = m_chart->xAxis;
+    QCPAxis* y = m_chart->yAxis;
+    QCPRange keys(x->pixelToCoord(rect.left()), x->pixelToCoord(rect.right()));
+    QCPRange values(y->pixelToCoord(rect.bottom()), y->pixelToCoord(rect.top()));
+    keys.normalize();
+    values.normalize();
+    x->setRange(keys);
+    y->setRange(values);
+    m_zoomed = true;
+    replot();
+}
+
+void ChartPage::refresh(std::uint64_t generation)
+{
+    if (generation == m_drawnGeneration)
+        return;
+    m_drawnGeneration = generation;
+    m_page = int(clampPage(m_page, pageCount()));
+    layOut();
+}
+
+void ChartPage::layOut()
+{
+    const std::vector<PagedSeries> shown = shownSeries();
+    const PageLayout layout = layoutPage(m_perPage, m_page, shown);
+    for (ChartPlottable* s : m_series) {
+        if (m_perPage > 0)
+            s->setShownRange(layout.range);
+        else
+            s->showAll();
+    }
+    if (!m_zoomed) {
+        if (layout.keyExtent)
+            m_chart->xAxis->setRange(widened(*layout.keyExtent));
+        if (layout.valueExtent) {
+            QCPAxis* y = m_chart->yAxis;
+            y->setRange(widened(*layout.valueExtent));
+            // Room above the highest value, so its line does not run along the frame.
+            const double height = m_chart->axisRect()->height();
+            if (height > kTopMarginPx)
+                y->setRangeUpper(y->range().upper +
+                                 kTopMarginPx * y->range().size() / (height - kTopMarginPx));
+        }
+    }
+    setPageIndicator(m_page, int(layout.pageCount));
+    replot();
+}
+
+void ChartPage::replot()
+{
+    // A chart nobody sees is drawn when it is shown again, not twenty times a second.
+    if (!m_chart->isVisible()) {
+        m_replotWhenShown = true;
+        return;
+    }
+    m_replotWhenShown = false;
+    m_chart->replot(QCustomPlot::rpQueuedReplot);
 }
 
 } // namespace kx

@@ -12,6 +12,10 @@
 
 namespace kx {
 
+// The range of "próbki na strone", the points per page the operator may choose.
+constexpr int kMinSamplesPerPage = 10;
+constexpr int kMaxSamplesPerPage = 32767;
+
 // An inclusive range of point indices; empty when last < first.
 struct IndexRange
 {

@@ -1,59 +1,105 @@
 #include "measure/RegisterTableModel.h"
 
 #include <QBrush>
+#include <QDateTime>
+
+#include <climits>
 
 namespace kx {
 
-RegisterTableModel::RegisterTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+namespace {
+
+// A view counts its rows in an int, and the grid has one row more than the model.
+constexpr std::size_t kMaxRegistrations = INT_MAX - 1;
+
+} // namespace
+
+QString withoutTimeZone(const QString& format)
+{
+    QString kept;
+    kept.reserve(format.size());
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('t')) {
+            kept += c;
+            continue;
+        }
+        // The zone goes with the space before it, or after it when it comes first; the
+        // locale's other separators stay as they are.
+        while (i + 1 < format.size() && format[i + 1] == QLatin1Char('t'))
+            ++i;
+        while (!kept.isEmpty() && kept.back().isSpace())
+            kept.chop(1);
+        if (kept.isEmpty())
+            while (i + 1 < format.size() && format[i + 1].isSpace())
+                ++i;
+    }
+    return kept;
+}
+
+StampFormat regionalStampFormat(const QLocale& locale)
+{
+    const QString date = locale.dateFormat(QLocale::ShortFormat);
+    // Qt's long time ends in "t" (the zone's name) on Linux; the time of day is the rest.
+    const QString time = withoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+    return {
+        [locale, date](int64_t ms) {
+            return locale.toString(QDateTime::fromMSecsSinceEpoch(ms).date(), date).toStdString();
+        },
+        [locale, time](int64_t ms) {
+            return locale.toString(QDateTime::fromMSecsSinceEpoch(ms).time(), time).toStdString();
+        }};
+}
+
+RegisterTableModel::RegisterTableModel(QObject* parent)
+    : QAbstractTableModel(parent), m_stamps(regionalStampFormat())
+{}
+
+void RegisterTableModel::setStampFormat(StampFormat stamps)
+{
+    m_stamps = std::move(stamps);
+    if (!m_rows.empty())
+        emit dataChanged(index(0, ColumnIndex), index(rowCount() - 1, ColumnIndex),
+                         {Qt::DisplayRole});
+}
 
 void RegisterTableModel::writeHeaderRow()
 {
-    m_header = {QStringLiteral("Index"),
-                QStringLiteral("Czas [s]"),
-                QStringLiteral("Y (pomiar)"),
-                QStringLiteral("X1 - kanał 1"),
-                QStringLiteral("X2 - kanał 2"),
-                QStringLiteral("PK1"),
-                QStringLiteral("PK2"),
-                QString(),
-                QString()};
+    m_headerWritten = true;
     emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
 }
 
-void RegisterTableModel::appendRow(const Row& cells)
+bool RegisterTableModel::appendRegistration(const Registration& registration)
 {
+    if (m_rows.size() >= kMaxRegistrations)
+        return false;
     if (m_rows.empty()) {
-        m_rows.push_back(cells);
+        m_rows.append(registration);
         emit dataChanged(index(0, 0), index(0, ColumnCount - 1));
-        return;
+        return true;
     }
-    const int row = static_cast<int>(m_rows.size());
+    const int row = registeredCount();
     beginInsertRows({}, row, row);
-    m_rows.push_back(cells);
+    m_rows.append(registration);
     endInsertRows();
+    return true;
 }
 
 void RegisterTableModel::clear()
 {
     if (m_rows.empty())
         return;
+    // An empty register is one empty row: rows 1 and up go, row 0 is emptied.
     if (m_rows.size() > 1) {
-        beginRemoveRows({}, 1, static_cast<int>(m_rows.size()) - 1);
-        m_rows.resize(1);
+        beginRemoveRows({}, 1, registeredCount() - 1);
+        m_rows.clear();
         endRemoveRows();
     }
     m_rows.clear();
     emit dataChanged(index(0, 0), index(0, ColumnCount - 1));
-}
-
-int RegisterTableModel::registeredCount() const
-{
-    return static_cast<int>(m_rows.size());
-}
-
-int RegisterTableModel::gridRowCount() const
-{
-    return rowCount() + 1;
 }
 
 QString RegisterTableModel::cellText(int gridRow, int column) const
@@ -61,9 +107,13 @@ QString RegisterTableModel::cellText(int gridRow, int column) const
     if (column < 0 || column >= ColumnCount || gridRow < 0)
         return {};
     if (gridRow == 0)
-        return m_header[static_cast<size_t>(column)];
-    const auto row = static_cast<size_t>(gridRow - 1);
-    return row < m_rows.size() ? m_rows[row][static_cast<size_t>(column)] : QString();
+        return m_headerWritten ? QString::fromUtf8(registerHeaderCaption(column)) : QString();
+    const auto row = static_cast<std::size_t>(gridRow - 1);
+    if (row >= m_rows.size())
+        return {};
+    m_scratch.clear();
+    appendRegisterCell(m_scratch, m_rows[row], row, column, m_stamps);
+    return QString::fromUtf8(m_scratch.data(), static_cast<qsizetype>(m_scratch.size()));
 }
 
 void RegisterTableModel::setColoured(bool coloured)
@@ -72,11 +122,6 @@ void RegisterTableModel::setColoured(bool coloured)
         return;
     m_coloured = coloured;
     emit dataChanged(index(0, ColumnY), index(rowCount() - 1, ColumnPK2), {Qt::BackgroundRole});
-}
-
-bool RegisterTableModel::coloured() const
-{
-    return m_coloured;
 }
 
 QColor RegisterTableModel::columnColour(int column)
@@ -101,7 +146,7 @@ int RegisterTableModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
-    return m_rows.empty() ? 1 : static_cast<int>(m_rows.size());
+    return m_rows.empty() ? 1 : registeredCount();
 }
 
 int RegisterTableModel::columnCount(const QModelIndex& parent) const

@@ -4,6 +4,8 @@
 
 #include <QColor>
 
+#include "measure/Trace.h"
+
 namespace kx {
 
 inline const QColor kRed{0xFF, 0x00, 0x00};
@@ -15,17 +17,6 @@ inline const QColor kMaroon{0x80, 0x00, 0x00};
 inline const QColor kNavy{0x00, 0x00, 0x80};
 inline const QColor kSilver{0xC0, 0xC0, 0xC0};
 inline const QColor kGrey{0x80, 0x80, 0x80};
-
-// The five recorded values, in the order of the chart's series and the register's columns.
-enum class Trace
-{
-    Y,
-    X1,
-    X2,
-    PK1,
-    PK2,
-};
-constexpr int kTraceCount = 5;
 
 inline QColor traceColour(Trace t)
 {
@@ -42,6 +33,13 @@ inline QColor traceColour(Trace t)
         break;
     }
     return kOrange;
+}
+
+// The colour a sample's point is added with: the values' own colours, white for both output
+// lines (the PK2 line itself is drawn orange).
+inline QColor pointColour(Trace t)
+{
+    return t == Trace::PK2 ? kWhite : traceColour(t);
 }
 
 } // namespace kx

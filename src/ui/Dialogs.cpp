@@ -1,8 +1,14 @@
 #include "ui/Dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QVBoxLayout>
 
 namespace kx {
 
@@ -83,6 +89,40 @@ QString QtDialogs::openExistingFile(const QString& title, const QString& filter,
         return {};
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.constFirst();
+}
+
+QString QtDialogs::exportFileName(const QString& title, const QStringList& filters, QString* chosen)
+{
+    // The window: the formats, and the way on to the file name.
+    QDialog window(dialogParent());
+    window.setWindowTitle(title);
+    auto* list = new QListWidget(&window);
+    list->setObjectName("ExportFormats");
+    list->setAccessibleName(QString::fromUtf8("Format pliku"));
+    list->addItems(filters);
+    list->setCurrentRow(0);
+    auto* buttons = new QDialogButtonBox(&window);
+    buttons->addButton(QString::fromUtf8("Zapisz..."), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &window, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &window, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &window, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(new QLabel(QString::fromUtf8("Zapisz wykres jako:"), &window));
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    if (window.exec() != QDialog::Accepted || !list->currentItem())
+        return {};
+    const QString filter = list->currentItem()->text();
+    if (chosen)
+        *chosen = filter;
+    return QFileDialog::getSaveFileName(dialogParent(), title, QString(), filter);
+}
+
+void reportUnwritable(const QString& path)
+{
+    dialogs().showMessage(
+        QString::fromUtf8("Nie można zapisać pliku:\n%1").arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace kx

@@ -3,6 +3,7 @@
 // tests can answer them and record their texts instead of blocking on a modal window.
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -39,7 +40,19 @@ public:
     {
         return openFileName(title, filter);
     }
+    // An export window of the program's own, modal, offering the file formats `filters`
+    // ("BMP (*.bmp)", …), then a save dialog for the one chosen. Returns the file name (empty
+    // when cancelled) and the chosen filter in *chosen. Answered like a save dialog over all
+    // the filters unless a dialogs implementation offers more.
+    virtual QString exportFileName(const QString& title, const QStringList& filters,
+                                   QString* chosen)
+    {
+        return saveFileName(title, filters.join(QStringLiteral(";;")), chosen);
+    }
 };
+
+// "Nie można zapisać pliku:" with the file's path, as the system writes paths.
+void reportUnwritable(const QString& path);
 
 // The dialogs in use; the Qt implementation unless a test installed its own.
 Dialogs& dialogs();
@@ -57,6 +70,8 @@ public:
                          QString* selectedFilter) override;
     QString openExistingFile(const QString& title, const QString& filter,
                              const QString& defaultSuffix) override;
+    QString exportFileName(const QString& title, const QStringList& filters,
+                           QString* chosen) override;
 };
 
 } // namespace kx

@@ -14,6 +14,7 @@
 #include <qcustomplot.h>
 
 #include "measure/ChartPage.h"
+#include "measure/ChartPlottable.h"
 
 using namespace kx;
 
@@ -158,17 +159,12 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QColor>("colour");
-        QTest::addColumn<QCPGraph::LineStyle>("style");
-        QTest::newRow("Y") << int(ChartPage::SeriesY) << u("Y (Wartość mierzona)") << kRed
-                           << QCPGraph::lsLine;
-        QTest::newRow("X1") << int(ChartPage::SeriesX1) << u("X1 (kanał 1)") << kLime
-                            << QCPGraph::lsLine;
-        QTest::newRow("X2") << int(ChartPage::SeriesX2) << u("X2 (kanał 2)") << kAqua
-                            << QCPGraph::lsLine;
-        QTest::newRow("PK1 stairs")
-            << int(ChartPage::SeriesPK1) << "PK1" << kWhite << QCPGraph::lsStepLeft;
-        QTest::newRow("PK2 stairs")
-            << int(ChartPage::SeriesPK2) << "PK2" << kOrange << QCPGraph::lsStepLeft;
+        QTest::addColumn<bool>("stairs");
+        QTest::newRow("Y") << int(Trace::Y) << u("Y (Wartość mierzona)") << kRed << false;
+        QTest::newRow("X1") << int(Trace::X1) << u("X1 (kanał 1)") << kLime << false;
+        QTest::newRow("X2") << int(Trace::X2) << u("X2 (kanał 2)") << kAqua << false;
+        QTest::newRow("PK1 stairs") << int(Trace::PK1) << "PK1" << kWhite << true;
+        QTest::newRow("PK2 stairs") << int(Trace::PK2) << "PK2" << kOrange << true;
     }
 
     void chartSeries()
@@ -176,19 +172,21 @@ private slots:
         QFETCH(int, index);
         QFETCH(QString, title);
         QFETCH(QColor, colour);
-        QFETCH(QCPGraph::LineStyle, style);
+        QFETCH(bool, stairs);
         ChartPage page;
         auto* chart = child<QCustomPlot>(page, "Chart1");
         QVERIFY(chart);
-        QCOMPARE(chart->graphCount(), int(ChartPage::SeriesCount));
-        QCPGraph* graph = chart->graph(index);
-        QVERIFY(graph);
-        QCOMPARE(graph->name(), title);
-        QCOMPARE(graph->pen().color(), colour);
-        QCOMPARE(graph->pen().width(), 2);
-        QCOMPARE(graph->lineStyle(), style);
-        QVERIFY(graph->visible());
-        QVERIFY(graph->data()->isEmpty());
+        QCOMPARE(chart->plottableCount(), kTraceCount);
+        auto* series = qobject_cast<ChartPlottable*>(chart->plottable(index));
+        QVERIFY(series);
+        QCOMPARE(series, page.plottable(static_cast<Trace>(index)));
+        QCOMPARE(series->name(), title);
+        QCOMPARE(series->pen().color(), colour);
+        QCOMPARE(series->pen().width(), 2);
+        QCOMPARE(series->style(),
+                 stairs ? ChartPlottable::Style::StepLeft : ChartPlottable::Style::Line);
+        QVERIFY(series->visible());
+        QVERIFY(series->series().empty());
         // One legend entry per series, in the series' colour.
         QCPAbstractLegendItem* entry = chart->legend->item(index);
         QVERIFY(entry);
@@ -208,9 +206,10 @@ private slots:
             QVERIFY(axis->grid()->subGridVisible());
         }
         QVERIFY(chart->legend->visible());
-        QCOMPARE(chart->legend->itemCount(), int(ChartPage::SeriesCount));
+        QCOMPARE(chart->legend->itemCount(), kTraceCount);
         QCOMPARE(chart->legend->iconSize().width(), 10);
-        QCOMPARE(chart->selectionRectMode(), QCP::srmZoom);
+        // Zoom by a rectangle of our own rule (the smallest one).
+        QCOMPARE(chart->selectionRectMode(), QCP::srmCustom);
         QCOMPARE(chart->cursor().shape(), Qt::CrossCursor);
     }
 

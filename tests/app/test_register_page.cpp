@@ -2,15 +2,24 @@
 
 #include "NamedChild.h"
 #include "PageFit.h"
+#include "RecordingDialogs.h"
+#include "TempStartDirectory.h"
 #include "WidgetTexts.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 
+#include <csignal>
 #include <functional>
+
+#if defined(Q_OS_UNIX)
+#include <sys/resource.h>
+#endif
 
 #include "measure/RegisterPage.h"
 #include "measure/RegisterTableModel.h"
@@ -38,6 +47,138 @@ RegisterTableModel* registerModel(const QWidget& page)
     auto* grid = child<QTableView>(page, "RegisterGrid");
     return grid ? qobject_cast<RegisterTableModel*>(grid->model()) : nullptr;
 }
+
+// 5 March 2024, 14:07:09.250 on this machine's clock, whatever its time zone.
+int64_t localStamp()
+{
+    return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 250)).toMSecsSinceEpoch();
+}
+
+RegisterPage::Options allOn()
+{
+    return {true, true, true, true, true, true, true, true, true, true, true};
+}
+
+RegisterPage::Options allOff()
+{
+    return {false, false, false, false, false, false, false, false, false, false, false};
+}
+
+// A registration as the main window makes one: values shown, outputs, the time.
+Registration sampleRow(RegisterOptions options, double time, float y = 12.3456f)
+{
+    Registration r;
+    r.options = options;
+    r.measureTime = time;
+    r.stampMs = localStamp();
+    r.setShown(ValueField::Y, y);
+    r.setShown(ValueField::X1, 3.25f);
+    r.setShown(ValueField::X2, -0.5f);
+    r.setOutputs(true, false);
+    return r;
+}
+
+// Records what the save dialog was asked besides answering it.
+struct SaveDialogs : RecordingDialogs
+{
+    int saveAsked = 0;
+    QString offered;
+
+    QString saveFileName(const QString& title, const QString& filter,
+                         QString* selectedFilter) override
+    {
+        ++saveAsked;
+        offered = filter;
+        return RecordingDialogs::saveFileName(title, filter, selectedFilter);
+    }
+    void choose(const QString& name, const QString& chosenFilter)
+    {
+        fileName = name;
+        filter = chosenFilter;
+    }
+};
+
+const QString kTextFilter = QStringLiteral("Text (*.txt)");
+const QString kExcelFilter = QStringLiteral("Excel (*.xls)");
+
+// The page alone in a fresh folder, its header written, its clock and file header fixed.
+struct PageFixture
+{
+    SaveDialogs dialogs;
+    QTemporaryDir dir;
+    RegisterPage page;
+    QPushButton* saveAs = child<QPushButton>(page, "ButtonSaveAs");
+    QPushButton* save = child<QPushButton>(page, "ButtonSave");
+    QPushButton* clear = child<QPushButton>(page, "ButtonRegisterClear");
+    // Runs while a file is being written, as samples that come meanwhile.
+    std::function<void()> whileWriting;
+
+    PageFixture()
+    {
+        page.writeHeaderRow();
+        page.setClock([] { return localStamp(); });
+        page.setFileHeaderSource([this] {
+            if (whileWriting)
+                whileWriting();
+            RegisterFileHeader h;
+            h.typeName = "KX350T";
+            h.durationSeconds = 1.5;
+            h.sampling = {false, 100};
+            h.active = {true, true, true};
+            return h;
+        });
+    }
+    bool complete() const { return saveAs && save && clear && dir.isValid(); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    void registerRows(int count)
+    {
+        const int first = page.model().registeredCount();
+        for (int n = first; n < first + count; ++n)
+            page.addRegistration(sampleRow(page.registerOptions(), n * 0.5));
+    }
+    // The folder's entries, "." and ".." left out.
+    QStringList entries() const
+    {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+    void saveAsClicked() { QTest::mouseClick(saveAs, Qt::LeftButton); }
+};
+
+// The first line of each register file, in Windows-1250.
+const QByteArray kTextStart = QByteArray("typ urz\xB9"
+                                         "dzenia= \t");
+const QByteArray kExcelStart = QByteArray("typ urz\xB9"
+                                          "dzenia=\t");
+
+#if defined(Q_OS_UNIX)
+// Files this process writes may grow to `bytes` only, so a long write fails part way through
+// even as root (a read-only folder does not stop root).
+struct FileSizeLimit
+{
+    rlimit previous{};
+    void (*previousHandler)(int) = nullptr;
+    bool set = false;
+
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        if (getrlimit(RLIMIT_FSIZE, &previous) != 0)
+            return;
+        // Past the limit write() fails with EFBIG instead of the signal ending the process.
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = previous;
+        limit.rlim_cur = bytes;
+        set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        if (set)
+            setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+};
+#endif
 
 bool anyPixel(const QImage& image, const QRect& area, const std::function<bool(QColor)>& test)
 {
@@ -259,10 +400,9 @@ private slots:
         RegisterTableModel* model = registerModel(*page);
         auto* colourBox = child<QCheckBox>(page, "CheckBoxColour");
         QVERIFY(grid && model && colourBox);
+        page->setOptions(allOn());
         colourBox->setChecked(coloured);
-        RegisterTableModel::Row cells;
-        cells.fill(QStringLiteral("888"));
-        model->appendRow(cells);
+        page->addRegistration(sampleRow(page->registerOptions(), 888.0));
         const QModelIndex index = model->index(0, column);
         if (selected)
             grid->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
@@ -331,6 +471,442 @@ private slots:
         HostedPage host(page);
         QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
         checkFitsWithoutOverlap(page, 9);
+    }
+
+    // --- what a registration fills in ----------------------------------------------------
+
+    void registerOptionsFollowTheBoxes_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("option"); // 0: the box decides nothing a registration fills
+        using O = RegisterOptions;
+        QTest::newRow("numer próbki") << "CheckBoxIndex" << int(O::Number);
+        QTest::newRow("data") << "CheckBoxDate" << int(O::Date);
+        QTest::newRow("godzina") << "CheckBoxHour" << int(O::TimeOfDay);
+        QTest::newRow("czas pomiaru") << "CheckBoxTime" << int(O::MeasureTime);
+        QTest::newRow("Y (pomiar)") << "CheckBoxRegY" << int(O::Y);
+        QTest::newRow("kanał 1") << "CheckBoxRegX1" << int(O::X1);
+        QTest::newRow("kanał 2") << "CheckBoxRegX2" << int(O::X2);
+        QTest::newRow("PK1") << "CheckBoxRegPK1" << int(O::PK1);
+        QTest::newRow("PK2") << "CheckBoxRegPK2" << int(O::PK2);
+        QTest::newRow("autoodczyt") << "CheckBoxAutoRead" << 0;
+        QTest::newRow("kolor") << "CheckBoxColour" << 0;
+    }
+
+    void registerOptionsFollowTheBoxes()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, option);
+        RegisterPage page;
+        QCOMPARE(page.registerOptions(), RegisterOptions::defaults());
+        page.setOptions(allOff());
+        QCOMPARE(page.registerOptions(), RegisterOptions());
+        auto* check = child<QCheckBox>(page, box);
+        QVERIFY(check);
+        check->setChecked(true);
+        QCOMPARE(page.registerOptions().bits(), uint16_t(option));
+        page.setOptions(allOn());
+        check->setChecked(false);
+        QCOMPARE(page.registerOptions().bits(), uint16_t(0x1FF & ~option));
+    }
+
+    void columnZeroWidthPerRegistration_data()
+    {
+        QTest::addColumn<bool>("date");
+        QTest::addColumn<bool>("hour");
+        QTest::addColumn<int>("width");
+        QTest::newRow("neither") << false << false << 60;
+        QTest::newRow("date") << true << false << 110;
+        QTest::newRow("time of day") << false << true << 110;
+        QTest::newRow("both") << true << true << 160;
+    }
+
+    void columnZeroWidthPerRegistration()
+    {
+        QFETCH(bool, date);
+        QFETCH(bool, hour);
+        QFETCH(int, width);
+        RegisterPage page;
+        QTableView* grid = page.grid();
+        // Column 0 starts as wide as the others.
+        QCOMPARE(grid->columnWidth(0), 82);
+        RegisterPage::Options o = page.options();
+        o.date = date;
+        o.hour = hour;
+        page.setOptions(o);
+        // The boxes alone change nothing; the registration made under them does.
+        QCOMPARE(grid->columnWidth(0), 82);
+        page.addRegistration(sampleRow(page.registerOptions(), 0));
+        QCOMPARE(grid->columnWidth(0), width);
+        // The operator's width lasts until the next registration.
+        grid->setColumnWidth(0, 300);
+        page.addRegistration(sampleRow(page.registerOptions(), 1));
+        QCOMPARE(grid->columnWidth(0), width);
+        for (int column = 1; column < 8; ++column)
+            QCOMPARE(grid->columnWidth(column), 82);
+    }
+
+    void readPositionAsksForARegistration()
+    {
+        RegisterPage page;
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        auto* read = child<QPushButton>(page, "ButtonReadPosition");
+        QVERIFY(read);
+        QSignalSpy asked(&page, &RegisterPage::readPositionClicked);
+        QTest::mouseClick(read, Qt::LeftButton); // disabled while "autoodczyt" is on
+        QCOMPARE(asked.count(), 0);
+        RegisterPage::Options o = page.options();
+        o.autoRead = false;
+        page.setOptions(o);
+        QTest::mouseClick(read, Qt::LeftButton);
+        QCOMPARE(asked.count(), 1);
+        // The page registers nothing itself: that is the caller's.
+        QCOMPARE(page.model().registeredCount(), 0);
+    }
+
+    // --- " Wyczyść" ---------------------------------------------------------------------
+
+    void clearAsksFirst_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes clears") << true;
+        QTest::newRow("no keeps every row") << false;
+    }
+
+    void clearAsksFirst()
+    {
+        QFETCH(bool, yes);
+        PageFixture f;
+        QVERIFY(f.complete());
+        f.registerRows(3);
+        f.dialogs.answer = yes;
+        QSignalSpy removed(&f.page.model(), &QAbstractItemModel::rowsRemoved);
+        QTest::mouseClick(f.clear, Qt::LeftButton);
+        QCOMPARE(f.dialogs.texts(),
+                 QStringList{u("Czyszczenie tabeli rejestracji pomiarów...\nCzy jesteś pewien?")});
+        const RegisterTableModel& model = f.page.model();
+        if (yes) {
+            QCOMPARE(model.gridRowCount(), 2);
+            QCOMPARE(model.registeredCount(), 0);
+            QCOMPARE(model.cellText(1, 2), QString());
+            QCOMPARE(removed.count(), 1);
+        } else {
+            QCOMPARE(model.gridRowCount(), 4);
+            QCOMPARE(model.cellText(3, 0), QString("2 "));
+            QCOMPARE(removed.count(), 0);
+        }
+        // The header row stays either way.
+        QCOMPARE(model.cellText(0, 0), QString("Index"));
+    }
+
+    // --- "Zapisz Jako..." and "     Zapisz       " -----------------------------------------
+
+    void saveAsNamesTheFile_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("no extension: the Text filter's")
+            << "wyniki" << kTextFilter << "wyniki.txt" << kTextStart;
+        QTest::newRow("no extension: the Excel filter's")
+            << "wyniki" << kExcelFilter << "wyniki.xls" << kExcelStart;
+        QTest::newRow(".txt whatever the filter")
+            << "wyniki.txt" << kExcelFilter << "wyniki.txt" << kTextStart;
+        QTest::newRow(".XLS in capitals is a spreadsheet")
+            << "wyniki.XLS" << kTextFilter << "wyniki.XLS" << kExcelStart;
+        QTest::newRow("a dot in the folder's name")
+            << "dane.v2/wyniki" << kExcelFilter << "dane.v2/wyniki.xls" << kExcelStart;
+    }
+
+    void saveAsNamesTheFile()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, filter);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, start);
+        PageFixture f;
+        QVERIFY(f.complete());
+        QVERIFY(QDir(f.dir.path()).mkpath("dane.v2"));
+        f.registerRows(2);
+        f.dialogs.choose(f.path(typed), filter);
+        f.saveAsClicked();
+        QCOMPARE(f.dialogs.saveAsked, 1);
+        QCOMPARE(f.dialogs.offered, QString("Text (*.txt);;Excel (*.xls)"));
+        QCOMPARE(f.dialogs.texts(), QStringList());
+        const QByteArray bytes = readFile(f.path(written));
+        QVERIFY2(bytes.startsWith(start), bytes.left(40).constData());
+        QVERIFY(bytes.contains(QByteArray("Ilosc pr\xF3"
+                                          "bek=")));
+        QVERIFY(bytes.endsWith("\r\n"));
+        QVERIFY(f.save->isEnabled());
+        QVERIFY(f.page.saveTarget());
+        QCOMPARE(QString::fromStdString(f.page.saveTarget()->fileName), f.path(written));
+        // Nothing else was written (a typed name without extension is not kept as it is).
+        QCOMPARE(QFileInfo::exists(f.path(typed)), typed == written);
+    }
+
+    // The dialog confirmed the name as typed; the extension added to it is asked about too.
+    void completedNameAsksBeforeReplacing_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes replaces") << true;
+        QTest::newRow("no leaves the file") << false;
+    }
+
+    void completedNameAsksBeforeReplacing()
+    {
+        QFETCH(bool, yes);
+        PageFixture f;
+        QVERIFY(f.complete());
+        QVERIFY(writeFile(f.path("wyniki.txt"), "poprzedni plik\r\n"));
+        f.registerRows(2);
+        f.dialogs.answer = yes;
+        f.dialogs.choose(f.path("wyniki"), kTextFilter);
+        f.saveAsClicked();
+        QCOMPARE(f.dialogs.texts(), QStringList{QDir::toNativeSeparators(f.path("wyniki.txt")) +
+                                                u(" już istnieje.\nCzy chcesz go zastąpić?")});
+        const QByteArray bytes = readFile(f.path("wyniki.txt"));
+        QCOMPARE(bytes.startsWith(kTextStart), yes);
+        QCOMPARE(f.save->isEnabled(), yes);
+        // A name given whole was the dialog's to confirm: no second question.
+        f.dialogs.choose(f.path("wyniki.txt"), kTextFilter);
+        f.saveAsClicked();
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY(readFile(f.path("wyniki.txt")).startsWith(kTextStart));
+    }
+
+    void saveAsRefusesOtherExtensions_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("csv in capitals") << "wyniki.CSV";
+        QTest::newRow("csv") << "wyniki.csv";
+        QTest::newRow("a lone dot") << "wyniki.";
+        QTest::newRow("txt, then another") << "wyniki.txt.bak";
+    }
+
+    void saveAsRefusesOtherExtensions()
+    {
+        QFETCH(QString, typed);
+        PageFixture f;
+        QVERIFY(f.complete());
+        f.registerRows(2);
+        f.dialogs.choose(f.path(typed), kTextFilter);
+        f.saveAsClicked();
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY2(f.dialogs.messages[0].text.contains(QDir::toNativeSeparators(f.path(typed))),
+                 qPrintable(f.dialogs.messages[0].text));
+        QCOMPARE(f.entries(), QStringList());
+        QVERIFY(!f.save->isEnabled());
+        QVERIFY(!f.page.saveTarget());
+        QCOMPARE(f.page.model().registeredCount(), 2);
+    }
+
+    void refusedNameKeepsTheLastChoice()
+    {
+        PageFixture f;
+        QVERIFY(f.complete());
+        f.registerRows(1);
+        f.dialogs.choose(f.path("wyniki"), kExcelFilter);
+        f.saveAsClicked();
+        f.dialogs.choose(f.path("wyniki.csv"), kExcelFilter);
+        f.saveAsClicked();
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY(f.save->isEnabled());
+        QCOMPARE(QString::fromStdString(f.page.saveTarget()->fileName), f.path("wyniki.xls"));
+        QCOMPARE(f.entries(), QStringList{"wyniki.xls"});
+    }
+
+    void saveAsCancelledDoesNothing()
+    {
+        PageFixture f;
+        QVERIFY(f.complete());
+        f.registerRows(1);
+        f.dialogs.choose(QString(), kTextFilter);
+        f.saveAsClicked();
+        QCOMPARE(f.dialogs.saveAsked, 1);
+        QCOMPARE(f.dialogs.texts(), QStringList());
+        QCOMPARE(f.entries(), QStringList());
+        QVERIFY(!f.save->isEnabled());
+    }
+
+    void saveAsNeedsAnExistingFolder_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("regularFile");
+        QTest::newRow("folder that is a regular file") << "plik" << true;
+        QTest::newRow("folder that is not there") << "brak" << false;
+    }
+
+    void saveAsNeedsAnExistingFolder()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, regularFile);
+        PageFixture f;
+        QVERIFY(f.complete());
+        if (regularFile)
+            QVERIFY(writeFile(f.path(folder), "zawartość"));
+        f.registerRows(2);
+        f.dialogs.choose(f.path(folder + "/wyniki.txt"), kTextFilter);
+        f.saveAsClicked();
+        QCOMPARE(f.dialogs.texts(), QStringList{u("Nie odnaleziono folderu:\n") +
+                                                QDir::toNativeSeparators(f.path(folder))});
+        QCOMPARE(f.entries(), regularFile ? QStringList{folder} : QStringList());
+        if (regularFile)
+            QCOMPARE(readFile(f.path(folder)), QByteArray("zawartość"));
+        QVERIFY(!f.save->isEnabled());
+        QCOMPARE(f.page.model().registeredCount(), 2);
+    }
+
+    // A name the file cannot take: a folder of that name is there. It stays as it was.
+    void saveOntoAFolderIsReported()
+    {
+        PageFixture f;
+        QVERIFY(f.complete());
+        QVERIFY(QDir(f.dir.path()).mkpath("wyniki.txt"));
+        QVERIFY(writeFile(f.path("wyniki.txt/inny.txt"), "inny"));
+        f.registerRows(3);
+        f.dialogs.choose(f.path("wyniki.txt"), kTextFilter);
+        f.saveAsClicked();
+        const QString message =
+            u("Nie można zapisać pliku:\n") + QDir::toNativeSeparators(f.path("wyniki.txt"));
+        QCOMPARE(f.dialogs.texts(), QStringList{message});
+        QVERIFY(QFileInfo(f.path("wyniki.txt")).isDir());
+        QCOMPARE(readFile(f.path("wyniki.txt/inny.txt")), QByteArray("inny"));
+        QCOMPARE(f.entries(), QStringList{"wyniki.txt"});
+        QCOMPARE(f.page.model().registeredCount(), 3);
+        // The name was chosen: "     Zapisz       " tries it again, and says so again.
+        QVERIFY(f.save->isEnabled());
+        QTest::mouseClick(f.save, Qt::LeftButton);
+        QCOMPARE(f.dialogs.texts(), (QStringList{message, message}));
+        QCOMPARE(f.dialogs.saveAsked, 1);
+    }
+
+#if defined(Q_OS_UNIX)
+    // A write that fails part way through leaves the previous file as it was, and no half
+    // file beside it.
+    void failedWriteKeepsThePreviousFile()
+    {
+        PageFixture f;
+        QVERIFY(f.complete());
+        QVERIFY(writeFile(f.path("wyniki.txt"), "poprzedni plik\r\n"));
+        f.registerRows(5000); // about 440 kB as text
+        f.dialogs.choose(f.path("wyniki.txt"), kTextFilter);
+        {
+            FileSizeLimit limit(64 * 1024);
+            QVERIFY(limit.set);
+            f.saveAsClicked();
+        }
+        QCOMPARE(f.dialogs.texts(), QStringList{u("Nie można zapisać pliku:\n") +
+                                                QDir::toNativeSeparators(f.path("wyniki.txt"))});
+        QCOMPARE(readFile(f.path("wyniki.txt")), QByteArray("poprzedni plik\r\n"));
+        QCOMPARE(f.entries(), QStringList{"wyniki.txt"});
+        QCOMPARE(f.page.model().registeredCount(), 5000);
+
+        // Room again: the same name takes the whole register.
+        QTest::mouseClick(f.save, Qt::LeftButton);
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        const QByteArray bytes = readFile(f.path("wyniki.txt"));
+        QVERIFY(bytes.startsWith(kTextStart));
+        QVERIFY(bytes.contains("Ilosc pr\xF3"
+                               "bek= \t\t5000\r\n"));
+        QCOMPARE(bytes.count("\r\n"), 13 + 5000);
+    }
+#endif
+
+    void saveBeforeAnyChoiceWritesNothing()
+    {
+        PageFixture f;
+        QVERIFY(f.complete());
+        f.page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.page));
+        f.registerRows(2);
+        QVERIFY(!f.save->isEnabled());
+        QTest::mouseClick(f.save, Qt::LeftButton);
+        f.page.ButtonSaveClick();
+        QCOMPARE(f.dialogs.saveAsked, 0);
+        QCOMPARE(f.dialogs.texts(), QStringList());
+        QCOMPARE(f.entries(), QStringList());
+    }
+
+    void saveWritesToTheLastNameAgain()
+    {
+        PageFixture f;
+        QVERIFY(f.complete());
+        f.registerRows(2);
+        f.dialogs.choose(f.path("wyniki"), kExcelFilter);
+        f.saveAsClicked();
+        QVERIFY(readFile(f.path("wyniki.xls"))
+                    .contains("Ilosc pr\xF3"
+                              "bek=\t2\r\n"));
+        f.registerRows(3);
+        f.dialogs.choose(f.path("nie-ten.txt"), kTextFilter); // not asked again
+        QTest::mouseClick(f.save, Qt::LeftButton);
+        QCOMPARE(f.dialogs.saveAsked, 1);
+        const QByteArray bytes = readFile(f.path("wyniki.xls"));
+        QVERIFY(bytes.startsWith(kExcelStart));
+        QVERIFY(bytes.contains("Ilosc pr\xF3"
+                               "bek=\t5\r\n"));
+        QVERIFY(bytes.contains("\r\n4 \t2,000\t"));
+        QCOMPARE(f.entries(), QStringList{"wyniki.xls"});
+        QCOMPARE(f.dialogs.texts(), QStringList());
+    }
+
+    // Samples keep coming while a long file is written: they join the table after it, in
+    // order, and the file holds the rows there were when it began.
+    void registrationsDuringASaveWait()
+    {
+        PageFixture f;
+        QVERIFY(f.complete());
+        f.registerRows(3);
+        QSignalSpy inserted(&f.page.model(), &QAbstractItemModel::rowsInserted);
+        f.whileWriting = [&] {
+            f.page.addRegistration(sampleRow(f.page.registerOptions(), 7.0, 1.0f));
+            f.page.addRegistration(sampleRow(f.page.registerOptions(), 8.0, 2.0f));
+            f.page.ButtonRegisterClearClick(); // the operator cannot clear meanwhile
+        };
+        f.dialogs.choose(f.path("wyniki.xls"), kExcelFilter);
+        f.saveAsClicked();
+        f.whileWriting = nullptr;
+        QCOMPARE(f.dialogs.texts(), QStringList());
+        const QByteArray bytes = readFile(f.path("wyniki.xls"));
+        QVERIFY(bytes.contains("Ilosc pr\xF3"
+                               "bek=\t3\r\n"));
+        QVERIFY(!bytes.contains("7,000"));
+        QCOMPARE(inserted.count(), 2);
+        const RegisterTableModel& model = f.page.model();
+        QCOMPARE(model.registeredCount(), 5);
+        QCOMPARE(model.cellText(4, 1), QString("7,000"));
+        QCOMPARE(model.cellText(5, 1), QString("8,000"));
+        QCOMPARE(model.cellText(5, 2), QString("2,0000"));
+    }
+
+    // The header row is a row of fixed cells: the fixed ground, black text 5 pixels in.
+    void headerRowPainting()
+    {
+        auto* page = new RegisterPage;
+        HostedPage host(page);
+        QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
+        page->writeHeaderRow();
+        QTableView* grid = page->grid();
+        QHeaderView* header = grid->horizontalHeader();
+        QCOMPARE(header->height(), 20);
+        QApplication::processEvents();
+        const QImage image = header->viewport()->grab().toImage();
+        const QColor ground = grid->palette().color(QPalette::Button);
+        for (int column : {0, 2, 7}) {
+            const QRect cell(header->sectionViewportPosition(column), 0,
+                             header->sectionSize(column) - 1, header->height() - 1);
+            const QRect topBand(cell.left(), cell.top(), cell.width(), 4);
+            const QRect leftBand(cell.left(), cell.top(), 4, cell.height());
+            QVERIFY(!anyPixel(image, topBand, [&](QColor c) { return c != ground; }));
+            QVERIFY(!anyPixel(image, leftBand, [&](QColor c) { return c != ground; }));
+            const QRect text(cell.left() + 5, cell.top() + 5, 20, cell.height() - 5);
+            const bool inked = anyPixel(
+                image, text, [&](QColor c) { return c.red() + c.green() + c.blue() < 3 * 96; });
+            QCOMPARE(inked, column != 7); // column 7's caption is empty
+        }
     }
 };
 
