@@ -1,6 +1,7 @@
 // The program's windows (offscreen) against the simulated device: how many samples a second
 // continuous sampling gets, against the line's limit, and what timed sampling gets per
-// request. Usage: bench_measurement [seconds of the continuous run, default 30]
+// request, with the mean period between its requests and the largest gap between two.
+// Usage: bench_measurement [seconds of the continuous run, default 30]
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -13,7 +14,9 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "app/Program.h"
 #include "app/TForm1.h"
@@ -32,7 +35,8 @@ constexpr double kLineLimitPerSecond = 1.0 / ((8 + 15) * 10.0 / 57600.0 + 0.025)
 void run(int ms)
 {
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    // Precise: a coarse timer (the default from 2 s) may end a 10 s run half a second early.
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
@@ -44,19 +48,41 @@ double cpuSeconds()
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// Counts measurement requests on their way to the engine.
+// Counts measurement requests on their way to the engine, and when the engine took each.
 struct CountingSink : kx::ByteSink
 {
     kx::ByteSink* next = nullptr;
     long requests = 0;
+    QElapsedTimer clock;
+    std::vector<qint64> takenAtNs;
     bool send(const uint8_t* data, int length) override
     {
         const bool taken = next->send(data, length);
-        if (taken && length == 8 && data[2] == kx::Cmd::Measure)
+        if (taken && length == 8 && data[2] == kx::Cmd::Measure) {
             ++requests;
+            takenAtNs.push_back(clock.nsecsElapsed());
+        }
         return taken;
     }
 };
+
+// The mean period between the requests taken, and the largest gap between two, in ms.
+struct Periods
+{
+    double meanMs = 0;
+    double largestGapMs = 0;
+};
+
+Periods periods(const std::vector<qint64>& takenAtNs)
+{
+    Periods p;
+    if (takenAtNs.size() < 2)
+        return p;
+    p.meanMs = double(takenAtNs.back() - takenAtNs.front()) / 1e6 / double(takenAtNs.size() - 1);
+    for (std::size_t i = 1; i < takenAtNs.size(); ++i)
+        p.largestGapMs = std::max(p.largestGapMs, double(takenAtNs[i] - takenAtNs[i - 1]) / 1e6);
+    return p;
+}
 
 // Messages go to standard error: nobody is there to dismiss a box.
 struct PrintedDialogs : kx::Dialogs
@@ -113,6 +139,7 @@ int main(int argc, char** argv)
 
     CountingSink sink;
     sink.next = &main->link();
+    sink.clock.start();
     main->measurement().setRequests({&sink, nullptr});
     long samples = 0;
     main->measurement().setAfterNewValues([&] { ++samples; });
@@ -121,6 +148,7 @@ int main(int argc, char** argv)
     auto measure = [&](bool continuous, int periodMs, int ms, double* cpu) {
         ind->setSampling({continuous, periodMs});
         sink.requests = 0;
+        sink.takenAtNs.clear();
         samples = 0;
         const double cpuBefore = cpuSeconds();
         main->measurement().StartClick();
@@ -144,10 +172,12 @@ int main(int argc, char** argv)
 
     for (int period : {100, 20}) {
         measure(false, period, 10000, nullptr);
+        const Periods p = periods(sink.takenAtNs);
         std::printf("timed %d ms: %ld requests, %ld samples, %.3f samples per request, %.2f "
-                    "samples per second\n",
+                    "samples per second, mean period %.2f ms, largest gap %.2f ms\n",
                     period, sink.requests, samples,
-                    sink.requests ? double(samples) / sink.requests : 0.0, samples / 10.0);
+                    sink.requests ? double(samples) / sink.requests : 0.0, samples / 10.0, p.meanMs,
+                    p.largestGapMs);
     }
 
     std::printf("samples_per_second=%.2f ratio_to_limit=%.3f timeouts=%.4f\n", perSecond,

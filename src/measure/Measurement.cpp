@@ -97,6 +97,12 @@ void MeasurementScheduler::start()
     m_started = true;
 }
 
+void MeasurementScheduler::start(int64_t nowHundredths)
+{
+    start();
+    m_previous = nowHundredths;
+}
+
 void MeasurementScheduler::stop()
 {
     start();

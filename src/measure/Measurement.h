@@ -46,7 +46,10 @@ public:
     bool IdleStep(int64_t nowHundredths, DeviceModel& model, const SamplingSettings& sampling);
 
     void start(); // START: time and countdown from zero
-    void stop();  // STOP: likewise; GO is the caller's
+    // START at the clock reading now: the first step counts from now, not from the last idle
+    // step, which a busy UI thread may have left long before.
+    void start(int64_t nowHundredths);
+    void stop(); // STOP: likewise; GO is the caller's
     // The chart tab's reset ("Nagrywaj wykres", "stop"): the time only; the request
     // countdown runs on.
     void resetTime();

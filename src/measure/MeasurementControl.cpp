@@ -176,7 +176,7 @@ void MeasurementControl::StartClick()
             m_openWizard();
         return;
     }
-    m_scheduler.start();
+    m_scheduler.start(m_clock());
     m_periodMeter.restart(m_scheduler.MeasureTime());
     m_model.GO = true;
     lockGroups(true);

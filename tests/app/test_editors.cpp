@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 
 #include "../core/Fakes.h"
@@ -22,6 +23,7 @@
 #include "device/RoundTo3.h"
 #include "protocol/Commands.h"
 #include "protocol/TCOM_DBG_Form.h"
+#include "wizard/TAsystentForm.h"
 
 using namespace kx;
 
@@ -37,10 +39,7 @@ struct Fixture
     DevicePage* page = main->devicePage();
     RecordingSink sink;
 
-    Fixture()
-    {
-        main->sync().setRequests({&sink, nullptr});
-    }
+    Fixture() { main->sync().setRequests({&sink, nullptr}); }
 
     QLineEdit* box(Param p) { return page->editFor(p); }
 
@@ -531,6 +530,94 @@ private slots:
         QTest::keyClicks(b2, "3");
         QTest::keyClick(b2, Qt::Key_Return);
         QTRY_COMPARE_WITH_TIMEOUT(model.Stan.b2, 3.0f, 3000);
+    }
+
+    // After the device has restored its defaults the tab shows them, confirmed, and the
+    // values shown before are new again.
+    void restoreDefaultsWithTheSimulator()
+    {
+        SimProcess sim;
+        QVERIFY(sim.valid());
+        RecordingDialogs dialogs;
+        Program program;
+        program.start();
+        program.mainWindow()->startupTimer().stop();
+        TForm1* main = program.mainWindow();
+        DeviceModel& model = main->model();
+        DevicePage* page = main->devicePage();
+        auto* wizard = main->findChild<TAsystentForm*>();
+        auto* restore = child<QPushButton>(page, "BitBtn3");
+        auto* mode = child<QComboBox>(page, "ComboBox1");
+        auto* beep = child<QCheckBox>(page, "CheckBox15");
+        auto* range10V = child<QRadioButton>(page, "RadioButton1");
+        QVERIFY(wizard && restore && mode && beep && range10V);
+        wizard->portBox()->setCurrentText(sim.port);
+        wizard->BitBtn3Click();
+        QTRY_VERIFY_WITH_TIMEOUT(model.Detected, 10000);
+        main->monitor()->show();
+        auto type = [&](Param p, const QString& text) {
+            // Gated boxes take input only once the cycle has taken in the last reply.
+            QTRY_VERIFY(!model.ReplyReceived);
+            QLineEdit* box = page->editFor(p);
+            box->clear();
+            QTest::keyClicks(box, text);
+            QTest::keyClick(box, Qt::Key_Return);
+        };
+
+        // Away from the defaults, written and confirmed.
+        type(Param::PK1, "7,5");
+        type(Param::LED, "7");
+        type(Param::D0, "12,5");
+        type(Param::COEF, "3");
+        type(Param::filter, "4");
+        QTRY_VERIFY_WITH_TIMEOUT(model.Stan.PK1 == 7.5f && model.Stan.LED == 7 &&
+                                     model.Stan.D0 == 12.5f && model.Stan.COEF == 3.0f &&
+                                     model.Stan.filter == 4.0f,
+                                 5000);
+        QTRY_VERIFY(model.Set == model.Stan);
+        QTRY_COMPARE(page->editFor(Param::PK1)->text(), QString("7,5"));
+
+        QTest::mouseClick(restore, Qt::LeftButton);
+        // The simulator's defaults, in the colours of a confirmed value. P1 is shown at the
+        // end of the read-out, so it shows 5 only once every parameter has been read.
+        const struct
+        {
+            Param p;
+            const char* shown;
+        } defaults[] = {
+            {Param::PK1, "5"}, {Param::PK2, "15"},   {Param::OFFSET, "0"}, {Param::COEF, "1"},
+            {Param::LED, "5"}, {Param::decp, "2"},   {Param::D0, "10"},    {Param::D1, "20"},
+            {Param::D2, "20"}, {Param::a1, "0"},     {Param::a2, "0"},     {Param::b1, "0"},
+            {Param::b2, "0"},  {Param::filter, "1"},
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(page->editFor(Param::PK1)->text(), QString("5"), 5000);
+        for (const auto& d : defaults) {
+            const QLineEdit* box = page->editFor(d.p);
+            QCOMPARE(box->text(), QString(d.shown));
+            QCOMPARE(DevicePage::boxColour(box),
+                     isGeometry(d.p) ? kGeometryOrange : kConfirmedWhite);
+        }
+        QCOMPARE(mode->currentIndex(), 1);
+        QVERIFY(!beep->isChecked());
+        QVERIFY(range10V->isChecked());
+        QVERIFY(model.Set == model.Stan);
+        QCOMPARE(model.Stan.PK1, 5.0f);
+        QCOMPARE(model.Stan.LED, 5);
+        QCOMPARE(model.Stan.D0, 10.0f);
+        QCOMPARE(model.Stan.COEF, 1.0f);
+        QCOMPARE(model.Stan.filter, 1.0f);
+
+        // The value shown before the restore is sent again when typed.
+        auto traffic = [&] { return main->monitor()->pane(1)->toPlainText(); };
+        main->monitor()->pane(1)->clear();
+        type(Param::PK1, "7,5");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            traffic().contains(QString(">sending write cmd: %1:").arg(int(Cmd::PK1))), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(model.Stan.PK1, 7.5f, 3000);
+        type(Param::D0, "12,5");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            traffic().contains(QString(">sending write cmd: %1:").arg(int(Cmd::D0))), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(model.Stan.D0, 12.5f, 3000);
     }
 };
 

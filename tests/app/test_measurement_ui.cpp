@@ -1,10 +1,12 @@
 #include <QtTest>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -22,6 +24,7 @@
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "device/DevicePage.h"
+#include "device/DeviceSync.h"
 #include "measure/IndicatorPage.h"
 #include "measure/MeasurementControl.h"
 #include "protocol/Commands.h"
@@ -97,6 +100,88 @@ struct Fixture
         model.Detected = true;
         model.TypeCode = 4;
         QTest::mouseClick(start, Qt::LeftButton);
+    }
+};
+
+// What the program gives the engine on its way there: every request offered, taken or not,
+// and the taken measurement requests.
+struct CountingSink : ByteSink
+{
+    ByteSink* next = nullptr;
+    int offered = 0;
+    int measurementRequests = 0;
+    bool send(const uint8_t* data, int length) override
+    {
+        ++offered;
+        const bool taken = next->send(data, length);
+        if (taken && length == 8 && data[2] == Cmd::Measure)
+            ++measurementRequests;
+        return taken;
+    }
+};
+
+// The program against a simulator, with the requests of the measurement and of the cycle
+// counted on their way to the engine.
+struct LiveFixture
+{
+    SimProcess sim;
+    RecordingDialogs dialogs;
+    CountingSink sink; // outlives the program that sends through it
+    Program program;
+    TForm1* main = program.mainWindow();
+    DeviceModel& model = main->model();
+    LinkControl& link = main->link();
+    IndicatorPage* ind = main->indicatorPage();
+    TAsystentForm* wizard = main->findChild<TAsystentForm*>();
+
+    QLabel* yField = child<QLabel>(ind, "YField");
+    QLabel* periodDisplay = child<QLabel>(ind, "Label67");
+    QPushButton* start = child<QPushButton>(ind, "ButtonStart");
+    QPushButton* stop = child<QPushButton>(ind, "ButtonStop");
+    QGroupBox* sampling = child<QGroupBox>(ind, "GroupBoxSampling");
+    QLabel* status = child<QLabel>(main->devicePage(), "Label66");
+
+    explicit LiveFixture(const QStringList& simArgs = {}) : sim(simArgs)
+    {
+        program.start();
+        main->startupTimer().stop();
+        sink.next = &link;
+        main->measurement().setRequests({&sink, &link});
+        main->sync().setRequests({&sink, &link});
+        ind->setActive({true, true, true});
+    }
+    bool complete() const
+    {
+        return sim.valid() && wizard && yField && periodDisplay && start && stop && sampling &&
+               status;
+    }
+    // As the operator does: "Połącz" in the wizard, on the simulator's port. The real event
+    // loop runs meanwhile, so the idle step keeps its clock reading as in the program.
+    bool connect(const QString& port)
+    {
+        wizard->portBox()->setCurrentText(port);
+        QTest::mouseClick(wizard->findChild<QPushButton*>("BitBtn3"), Qt::LeftButton);
+        return runUntil([this] { return model.Detected; }, 10000);
+    }
+    // Why a connection did not come about.
+    QString wizardState() const
+    {
+        return QString("wizard step %1, port %2, messages: %3")
+            .arg(wizard->state().WizardStep)
+            .arg(link.PortOpen ? "open" : "closed", dialogs.texts().join(" | "));
+    }
+    // START in continuous sampling, then the first sample.
+    bool measuring()
+    {
+        ind->setSampling({true, ind->sampling().periodMs});
+        QTest::mouseClick(start, Qt::LeftButton);
+        return model.GO && runUntil([this] { return yField->text() != "-------------"; }, 3000);
+    }
+    QList<QWidget*> lockableGroups() const
+    {
+        QList<QWidget*> groups = main->devicePage()->lockableGroups();
+        groups << sampling;
+        return groups;
     }
 };
 
@@ -379,6 +464,275 @@ private slots:
         // Nothing to wait for: no value may arrive in this span once stopped.
         runEventLoop(400);
         QCOMPARE(yField->text(), stopped);
+    }
+
+    // The meter counts ten frames from the moment it restarts: START, STOP and switching
+    // continuous sampling on. Frames before belong to no period.
+    void periodMeterRestarts_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("STOP, START after nine frames") << "nine frames";
+        QTest::newRow("STOP, START after a long measurement") << "long";
+        QTest::newRow("switched on during timed sampling") << "timed";
+    }
+
+    void periodMeterRestarts()
+    {
+        QFETCH(QString, before);
+        Fixture f;
+        QVERIFY(f.complete());
+        f.active(true, false, false);
+        f.period->setValue(100);
+        if (before == "timed") {
+            f.detectedAndStarted();
+            for (int i = 0; i < 50; ++i) { // five seconds, a frame after every request
+                f.step(10);
+                f.receive(measurement(0x01, {1.0f}));
+            }
+            f.continuous->setChecked(true);
+        } else {
+            f.continuous->setChecked(true);
+            f.detectedAndStarted();
+            const int frames = before == "long" ? 2003 : 9;
+            for (int i = 0; i < frames; ++i) {
+                f.step(3);
+                f.receive(measurement(0x01, {1.0f}));
+            }
+            QTest::mouseClick(f.stop, Qt::LeftButton);
+            QTest::mouseClick(f.start, Qt::LeftButton);
+        }
+        f.periodDisplay->setText(QString());
+        for (int n = 1; n <= 10; ++n) {
+            f.step(3);
+            f.receive(measurement(0x01, {1.0f}));
+            if (n < 10)
+                QVERIFY2(f.periodDisplay->text().isEmpty(), qPrintable(f.periodDisplay->text()));
+        }
+        QCOMPARE(f.periodDisplay->text(), QString("30"));
+    }
+
+    void periodAfterStopAndStartAgainstTheSimulator()
+    {
+        LiveFixture f;
+        QVERIFY(f.complete());
+        QVERIFY2(f.connect(f.sim.port), qPrintable(f.wizardState()));
+        QVERIFY(f.measuring());
+        // Long enough for the meter to have shown periods and to be part-way through ten.
+        QVERIFY(
+            runUntil([&] { return f.main->measurement().scheduler().MeasureTime() > 1.0; }, 5000));
+        QVERIFY(!f.periodDisplay->text().isEmpty());
+        QTest::mouseClick(f.stop, Qt::LeftButton);
+        QTest::mouseClick(f.start, Qt::LeftButton);
+        f.ind->setPeriodText(QString());
+        QVERIFY(runUntil([&] { return !f.periodDisplay->text().isEmpty(); }, 3000));
+        const QString shown = f.periodDisplay->text();
+        bool number = false;
+        const double ms = QLocale().toDouble(shown, &number);
+        QVERIFY2(number, qPrintable(shown));
+        // The simulator answers in some 25 to 30 ms; the band allows for a loaded machine.
+        QVERIFY2(ms >= 5 && ms <= 200, qPrintable(shown));
+        // Whole hundredths of a second over ten frames: whole milliseconds, and no point
+        // even where the locale would write one.
+        QVERIFY2(!shown.contains('.') && !shown.contains('-'), qPrintable(shown));
+    }
+
+    // A whole frame answers the request, so continuous sampling asks again at once; one cut
+    // short answers nothing, and the request stays pending until its 150 ms run out.
+    void aFrameLetsTheNextRequestGo_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("whole frame") << measurement(0x01, {2.0f}) << 2;
+        QTest::newRow("frame cut short") << measurement(0x01, {2.0f}).chopped(1) << 1;
+    }
+
+    void aFrameLetsTheNextRequestGo()
+    {
+        QFETCH(QByteArray, frame);
+        Fixture f;
+        QVERIFY(f.complete());
+        f.active(true, false, false);
+        f.continuous->setChecked(true);
+        f.detectedAndStarted();
+        f.step(1);
+        QCOMPARE(f.sink.sent.size(), size_t(1));
+        f.receive(frame);
+        f.step(1);
+        f.step(1);
+        QTEST(int(f.sink.sent.size()), "requests");
+    }
+
+    void continuousSamplingKeepsItsRateAgainstTheSimulator()
+    {
+        LiveFixture f;
+        QVERIFY(f.complete());
+        QVERIFY2(f.connect(f.sim.port), qPrintable(f.wizardState()));
+        QVERIFY(f.measuring());
+        const int before = f.sink.measurementRequests;
+        QElapsedTimer clock;
+        clock.start();
+        // A rate over a span: one request a frame, some 35 a second on the line; a request
+        // left pending would allow one per 150 ms timeout, about 6 a second.
+        runEventLoop(1000);
+        const double perSecond =
+            (f.sink.measurementRequests - before) * 1000.0 / double(clock.elapsed());
+        qInfo("%.1f measurement requests a second", perSecond);
+        QVERIFY2(perSecond >= 20, qPrintable(QString::number(perSecond)));
+    }
+
+    void simulatorHangingUpStopsTheMeasurement()
+    {
+        // Time for the wizard to connect and the measurement to start before the line goes.
+        LiveFixture f({"--hangup-after", "5000"});
+        QVERIFY(f.complete());
+        QVERIFY2(f.connect(f.sim.port), qPrintable(f.wizardState()));
+        QVERIFY(f.measuring());
+        QTRY_COMPARE(f.status->text(), QString("praca"));
+        for (QWidget* g : f.lockableGroups())
+            QVERIFY(!g->isEnabled());
+        QVERIFY2(f.link.PortOpen, "the simulator hung up before the measurement ran");
+
+        QVERIFY(runUntil([&] { return !f.link.PortOpen; }, 8000));
+        QCOMPARE(f.dialogs.texts().filter("Zamknieto port").size(), 1);
+        QVERIFY(!f.model.GO);
+        QVERIFY(!f.model.Detected);
+        for (QWidget* g : f.lockableGroups()) {
+            QVERIFY2(g->isEnabled(), qPrintable(g->objectName()));
+            QCOMPARE(g->cursor().shape(), Qt::ArrowCursor);
+        }
+        QCOMPARE(f.status->text(), QString("nie wykryto"));
+        // Nothing to wait for: no request may be offered to the engine in this span, in
+        // which a measurement still thought running would ask every 150 ms.
+        const int offered = f.sink.offered;
+        runEventLoop(600);
+        QCOMPARE(f.sink.offered, offered);
+        QCOMPARE(f.status->text(), QString("nie wykryto"));
+
+        // The wizard connects again, here to another device.
+        auto* connectButton = f.wizard->findChild<QPushButton*>("BitBtn3");
+        QVERIFY(connectButton && connectButton->isEnabled());
+        SimProcess other;
+        QVERIFY(other.valid());
+        QVERIFY2(f.connect(other.port), qPrintable(f.wizardState()));
+        QTRY_COMPARE(f.status->text(), QString("gotowy do pracy"));
+        const int requests = f.sink.measurementRequests;
+        QTest::mouseClick(f.start, Qt::LeftButton);
+        QVERIFY(f.model.GO);
+        QVERIFY(runUntil([&] { return f.sink.measurementRequests >= requests + 5; }, 3000));
+    }
+
+    // "rozłącz" is the operator's own: no lost line, the measurement is left as it is.
+    void disconnectLeavesTheMeasurementAsItIs()
+    {
+        LiveFixture f;
+        QVERIFY(f.complete());
+        QVERIFY2(f.connect(f.sim.port), qPrintable(f.wizardState()));
+        QVERIFY(f.measuring());
+        f.main->findChild<QAction*>("rozcz1")->trigger();
+        QTRY_VERIFY(!f.link.PortOpen);
+        QTRY_COMPARE(f.dialogs.texts().filter("Zamknieto port").size(), 1);
+        runEventLoop(300); // nothing to wait for: the cycle's status tick in this span
+        QVERIFY(f.model.GO);
+        QVERIFY(f.model.Detected);
+        QCOMPARE(f.status->text(), QString("praca"));
+        for (QWidget* g : f.lockableGroups())
+            QVERIFY(!g->isEnabled());
+    }
+
+    // "próbkowanie co:" takes what is typed and corrects it when the operator leaves it.
+    void periodFieldCorrectsOnLeaving_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("below the least") << "5" << 10 << "10";
+        QTest::newRow("above the greatest") << "99999999" << 10000000 << "10000000";
+        QTest::newRow("letters") << "abc" << 10 << "10";
+        QTest::newRow("negative") << "-5" << 10 << "10";
+        QTest::newRow("nothing") << "" << 10 << "10";
+        QTest::newRow("within the range") << "250" << 250 << "250";
+    }
+
+    void periodFieldCorrectsOnLeaving()
+    {
+        QFETCH(QString, typed);
+        Fixture f;
+        QVERIFY(f.complete());
+        f.period->setValue(100);
+        f.main->show();
+        f.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.main));
+        f.period->setFocus();
+        QTRY_VERIFY(f.period->hasFocus());
+        auto* edit = f.period->findChild<QLineEdit*>();
+        QVERIFY(edit);
+        edit->selectAll();
+        if (typed.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), typed); // every character is taken as typed
+        f.continuous->setFocus();
+        QTRY_VERIFY(!f.period->hasFocus());
+        QTEST(f.period->value(), "value");
+        QTEST(f.period->text(), "text");
+        QTEST(f.ind->sampling().periodMs, "value");
+    }
+
+    // The time and the device tab's result in the locale's decimal separator (run again
+    // under another locale below).
+    void readoutsTakeTheLocaleSeparator()
+    {
+        const QString point = QLocale::system().decimalPoint();
+        qInfo("decimal separator: %s", qPrintable(point));
+        Fixture f;
+        QVERIFY(f.complete());
+        f.active(true, false, false);
+        f.period->setValue(100);
+        f.detectedAndStarted();
+        f.step(0);
+        f.step(125);
+        f.measure.DisplayTimerTick();
+        QCOMPARE(f.time->text(), "1" + point + "25");
+        f.receive(measurement(0x01, {12.5f}));
+        QCOMPARE(f.yResult->text(), "12" + point + "5");
+    }
+
+    void readoutsFollowAnotherLocale()
+    {
+        QCOMPARE(QLocale::system().decimalPoint(), QString(","));
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LC_ALL", "en_US.UTF-8");
+        env.insert("LANG", "en_US.UTF-8");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        run.setProcessEnvironment(env);
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        run.start(QCoreApplication::applicationFilePath(), {"readoutsTakeTheLocaleSeparator"});
+        QVERIFY(run.waitForFinished(60000));
+        const QByteArray out = run.readAll();
+        QVERIFY2(out.contains("decimal separator: ."), out.constData());
+        QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0, out.constData());
+    }
+
+    // A device that answers again clears the transmission fault its silence set.
+    void transmissionFaultClearsWhenTheDeviceAnswers()
+    {
+        LiveFixture f({"--ignore-first", "3"});
+        QVERIFY(f.complete());
+        // Opened directly: the wizard's reads would use up the unanswered requests.
+        QCOMPARE(f.link.openForWizard(f.sim.port), 0);
+        f.model.TypeCode = 4;
+        f.model.Detected = true;
+        f.ind->setSampling({true, 100});
+        QTest::mouseClick(f.start, Qt::LeftButton);
+        QVERIFY(runUntil([&] { return f.model.bledna_transmisja == 1; }, 3000));
+        QCOMPARE(f.yField->text(), QString("-------------"));
+        QVERIFY(runUntil([&] { return f.model.bledna_transmisja == 0; }, 3000));
+        QVERIFY(f.yField->text() != "-------------");
+        // Nothing to wait for: answers keep coming, so it stays clear over this span.
+        runEventLoop(300);
+        QCOMPARE(f.model.bledna_transmisja, 0);
     }
 };
 

@@ -178,6 +178,35 @@ private slots:
         QVERIFY(!f.model.Detected);
     }
 
+    // "Przerwij łączenie" while the checklist shows the port, before the open: it is never
+    // opened.
+    void abortBeforeThePortIsOpened()
+    {
+        Fixture f;
+        QVERIFY(f.sim.valid());
+        QTest::mouseClick(f.button("BitBtn3"), Qt::LeftButton);
+        QVERIFY(f.button("BitBtn2")->isVisible());
+        QTest::mouseClick(f.button("BitBtn2"), Qt::LeftButton);
+        QVERIFY(!f.main->link().PortOpen);
+        // Nothing to wait for: the open was due 100 ms after "Połącz"; this span is three
+        // times that.
+        runEventLoop(3 * TAsystentForm::kOpenDelayMs);
+        QVERIFY(!f.main->link().PortOpen);
+        QVERIFY(!f.main->link().engine().is_open());
+        QVERIFY(!f.main->link().SuppressOpenNotice);
+        QCOMPARE(f.wizard->state().WizardStep, 0);
+        QVERIFY(!f.wizard->timer().isActive());
+        QCOMPARE(f.readsOf(32), 0);
+        QVERIFY(!f.model.Detected);
+        QVERIFY(f.button("BitBtn3")->isVisible() && f.button("BitBtn3")->isEnabled());
+        QVERIFY(!f.button("BitBtn2")->isVisible());
+        QVERIFY(f.dialogs.messages.isEmpty());
+
+        // "Połącz" again connects as usual.
+        f.connect();
+        QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);
+    }
+
     void otherDeviceTypeIsReportedOnce()
     {
         Fixture f({"--identity", "RN3"});

@@ -173,6 +173,17 @@ private slots:
         QCOMPARE(c.scheduler.MeasureTime(), 0.2);
     }
 
+    void startCountsFromItsOwnMoment()
+    {
+        Clock c;
+        c.model.GO = false;
+        c.now += 220; // the UI thread was busy: no idle step for 2.2 s
+        c.scheduler.start(c.now);
+        c.model.GO = true;
+        c.step(5);
+        QCOMPARE(c.scheduler.MeasureTime(), 0.05);
+    }
+
     // What a saved register reports as the measurement's duration.
     void durationOfTheLastMeasurement()
     {
