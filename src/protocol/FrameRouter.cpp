@@ -49,26 +49,33 @@ void FrameRouter::route(std::span<const uint8_t> block)
         block,
         [this](FrameKind kind, std::span<const uint8_t> frame) {
             if (kind == FrameKind::Measurement) {
+                ++m_counters.measureAnswers;
                 if (m_consumer)
                     m_consumer->measurementFrameReceived(frame);
                 return;
             }
             Frame8 reply;
             std::copy(frame.begin(), frame.end(), reply.begin());
-            if (logAndCheckReply(m_log, reply) && m_consumer)
+            if (!logAndCheckReply(m_log, reply))
+                ++m_counters.badChecksums;
+            else if (m_consumer)
                 m_consumer->replyReceived(reply);
         },
-        [this](DroppedPiece piece, std::span<const uint8_t> bytes) { logDropped(piece, bytes); });
+        [this](DroppedPiece piece, std::span<const uint8_t> bytes) { dropped(piece, bytes); });
 }
 
 void FrameRouter::reset()
 {
     m_walker.reset(
-        [this](DroppedPiece piece, std::span<const uint8_t> bytes) { logDropped(piece, bytes); });
+        [this](DroppedPiece piece, std::span<const uint8_t> bytes) { dropped(piece, bytes); });
 }
 
-void FrameRouter::logDropped(DroppedPiece piece, std::span<const uint8_t> bytes)
+void FrameRouter::dropped(DroppedPiece piece, std::span<const uint8_t> bytes)
 {
+    if (piece == DroppedPiece::StrayBytes)
+        ++m_counters.blocksDropped;
+    else
+        ++m_counters.partialFrames;
     if (m_log && m_log->isShown())
         m_log->appendLine(droppedPieceLine(piece, bytes));
 }

@@ -28,6 +28,22 @@ public:
 // The traffic pane's line for a dropped piece: a cut reply as its received-data line.
 std::string droppedPieceLine(DroppedPiece piece, std::span<const uint8_t> bytes);
 
+// What the line lost since the port was opened, for the operator to read in the monitor.
+struct LinkCounters
+{
+    std::uint64_t badChecksums = 0;    // replies whose checksum failed
+    std::uint64_t blocksDropped = 0;   // bytes that began no frame, up to their block's end
+    std::uint64_t partialFrames = 0;   // frames cut off, dropped
+    std::uint64_t measureRequests = 0; // measurement requests the engine took
+    std::uint64_t measureAnswers = 0;  // measurement frames received
+
+    // Requests still without an answer; one that is on its way counts until it arrives.
+    std::uint64_t unanswered() const
+    {
+        return measureRequests > measureAnswers ? measureRequests - measureAnswers : 0;
+    }
+};
+
 class FrameRouter
 {
 public:
@@ -42,12 +58,17 @@ public:
     // The port closed: a frame begun in an earlier block is dropped.
     void reset();
 
+    // Counted by the routing; the requests are the sender's to count.
+    LinkCounters& counters() { return m_counters; }
+    const LinkCounters& counters() const { return m_counters; }
+
 private:
-    void logDropped(DroppedPiece piece, std::span<const uint8_t> bytes);
+    void dropped(DroppedPiece piece, std::span<const uint8_t> bytes);
 
     BlockWalker m_walker;
     FrameConsumer* m_consumer = nullptr;
     TrafficLog* m_log = nullptr;
+    LinkCounters m_counters;
 };
 
 } // namespace kx

@@ -1,12 +1,25 @@
 #include "protocol/TCOM_DBG_Form.h"
 
 #include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 
+#include "ui/ValueLabel.h"
+
 namespace kx {
 
-TCOM_DBG_Form::TCOM_DBG_Form(QWidget* parent) : ToolWindow(parent, "COM_debugger", QSize(692, 489))
+namespace {
+
+// The panes fill 692 × 489; the line's losses have a row of their own below them.
+constexpr int kPanesHeight = 489;
+constexpr int kCountersHeight = 28;
+
+} // namespace
+
+TCOM_DBG_Form::TCOM_DBG_Form(QWidget* parent)
+    : ToolWindow(parent, "COM_debugger", QSize(692, kPanesHeight + kCountersHeight))
 {
     setObjectName("COM_DBG_Form");
 
@@ -56,6 +69,44 @@ TCOM_DBG_Form::TCOM_DBG_Form(QWidget* parent) : ToolWindow(parent, "COM_debugger
         m_panes[i] = pane;
     }
     m_panes[0]->setMaximumBlockCount(kTrafficLines);
+
+    const char* const captions[4] = {
+        "złe sumy kontrolne:", "odrzucone bloki:", "ucięte ramki:", "pomiary bez odpowiedzi:"};
+    const char* const names[4] = {"BadChecksums", "BlocksDropped", "PartialFrames",
+                                  "UnansweredRequests"};
+    auto* row = new QWidget(this);
+    row->setObjectName("LinkCounters");
+    row->setGeometry(6, kPanesHeight, 680, kCountersHeight - 2);
+    row->setToolTip(QString::fromUtf8("od otwarcia portu"));
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    for (int i = 0; i < 4; ++i) {
+        const QString caption = QString::fromUtf8(captions[i]);
+        auto* value = new ValueLabel(caption, QStringLiteral("0"), row);
+        value->setObjectName(names[i]);
+        value->setMinimumWidth(44);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        auto* label = new QLabel(caption, row);
+        label->setBuddy(value);
+        layout->addWidget(label);
+        layout->addWidget(value);
+        if (i < 3)
+            layout->addSpacing(6);
+        m_counters[i] = value;
+    }
+    layout->addStretch(1);
+}
+
+void TCOM_DBG_Form::showCounters(const LinkCounters& counters)
+{
+    if (!isShown())
+        return;
+    const std::uint64_t values[4] = {counters.badChecksums, counters.blocksDropped,
+                                     counters.partialFrames, counters.unanswered()};
+    for (int i = 0; i < 4; ++i)
+        m_counters[i]->setText(QString::number(values[i]));
 }
 
 QPlainTextEdit* TCOM_DBG_Form::pane(int n) const

@@ -3,9 +3,11 @@
 // state dump in Memo2, and two spare panes. Lines are taken only while the window is shown.
 
 #include "device/StateMonitor.h"
+#include "protocol/FrameRouter.h"
 #include "protocol/RequestSender.h"
 #include "ui/ToolWindow.h"
 
+class QLabel;
 class QPlainTextEdit;
 
 namespace kx {
@@ -29,6 +31,9 @@ public:
 
     QPlainTextEdit* pane(int n) const; // 1 … 4
 
+    // What the line lost since the port was opened, in a row of its own under the panes.
+    void showCounters(const LinkCounters& counters);
+
 public slots:
     void czy1Click();
     void MenuItem1Click();
@@ -37,6 +42,7 @@ public slots:
 
 private:
     QPlainTextEdit* m_panes[4] = {};
+    QLabel* m_counters[4] = {};
 };
 
 } // namespace kx

@@ -1,6 +1,7 @@
 #include "serial/LinkControl.h"
 
 #include "device/DeviceModel.h"
+#include "protocol/Commands.h"
 #include "ui/Dialogs.h"
 
 namespace kx {
@@ -35,7 +36,11 @@ void LinkControl::setTrafficLog(TrafficLog* log)
 
 bool LinkControl::send(const uint8_t* data, int length)
 {
-    return m_serial.send(data, length);
+    const bool taken = m_serial.send(data, length);
+    if (taken && length == int(kFrameSize) && data[0] == uint8_t(FrameKind::ReadRequest) &&
+        data[2] == Cmd::Measure)
+        ++m_router.counters().measureRequests;
+    return taken;
 }
 
 void LinkControl::appendLine(const std::string& line)
@@ -102,6 +107,8 @@ void LinkControl::handle(const Pending& pending)
         if (PortOpen)
             m_router.route({reinterpret_cast<const uint8_t*>(pending.block.constData()),
                             static_cast<std::size_t>(pending.block.size())});
+        else
+            ++m_router.counters().blocksDropped;
         break;
     default:
         break;
@@ -113,7 +120,10 @@ int LinkControl::openPort()
     m_serial.set_read_size(kReadSize);
     m_router.setReadSize(kReadSize);
     // 8 data bits, no parity, one stop bit, no flow control.
-    return m_serial.open_port(PortName.toStdString(), BaudRate, 0, 8, false);
+    const int result = m_serial.open_port(PortName.toStdString(), BaudRate, 0, 8, false);
+    if (result == 0)
+        m_router.counters() = {};
+    return result;
 }
 
 void LinkControl::pocz1Click()

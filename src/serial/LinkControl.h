@@ -53,6 +53,8 @@ public:
     int BaudRate = kBaudRate;
 
     SerialEngine& engine() { return m_serial; }
+    // What the line lost since the port was last opened.
+    const LinkCounters& counters() const { return m_router.counters(); }
 
     QString defaultPort() const override { return PortName; }
     // The wizard's own open: no opened notice, PortOpen at once on success. Returns the

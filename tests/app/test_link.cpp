@@ -7,6 +7,9 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include "../serial/PtyPair.h"
 #include "ConfigFile.h"
@@ -18,6 +21,7 @@
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "device/DevicePage.h"
+#include "device/DeviceSync.h"
 #include "measure/IndicatorPage.h"
 #include "protocol/Commands.h"
 #include "protocol/TCOM_DBG_Form.h"
@@ -408,11 +412,52 @@ private slots:
         QVERIFY(monitor->pane(1)->toPlainText().isEmpty());
     }
 
+    // A line longer than its pane is wrapped: read by scrolling down, never sideways.
+    void monitorPanesWrapLongLines()
+    {
+        Fixture f;
+        TCOM_DBG_Form* monitor = f.main->monitor();
+        monitor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(monitor));
+        // Fifteen significant digits either side: the state dump's longest kind of line.
+        f.model.Set.PK1 = 1.0f / 3;
+        f.model.Stan.PK1 = 2.0f / 3;
+        f.main->sync().Timer2Timer();
+        const std::string traffic(120, 'x');
+        monitor->appendLine(">sending read cmd: " + traffic);
+
+        const struct
+        {
+            int pane;
+            int block;
+            const char* begins;
+        } lines[] = {{2, 1, "Set.PK1=0,333333343267441 , Stan.PK1=0,666666686534882"},
+                     {1, 0, ">sending read cmd: xxx"}};
+        for (const auto& l : lines) {
+            QPlainTextEdit* pane = monitor->pane(l.pane);
+            const QTextBlock block = pane->document()->findBlockByNumber(l.block);
+            QVERIFY2(block.text().startsWith(l.begins), qPrintable(block.text()));
+            QVERIFY2(pane->fontMetrics().horizontalAdvance(block.text()) >
+                         pane->viewport()->width(),
+                     qPrintable(block.text()));
+            QTRY_VERIFY2(block.layout() && block.layout()->lineCount() > 1,
+                         qPrintable(block.text()));
+            QCOMPARE(pane->horizontalScrollBar()->maximum(), 0);
+        }
+        for (int n = 1; n <= 4; ++n) {
+            QPlainTextEdit* pane = monitor->pane(n);
+            QCOMPARE(pane->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+            QCOMPARE(pane->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+            QCOMPARE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        }
+    }
+
     void monitorLook()
     {
         Program program;
         TCOM_DBG_Form* monitor = program.mainWindow()->monitor();
-        QCOMPARE(monitor->size(), QSize(692, 489));
+        // The panes' 692 × 489, and a row for the line's losses under them.
+        QCOMPARE(monitor->size(), QSize(692, 489 + 28));
         QVERIFY(monitor->windowFlags().testFlag(Qt::Tool));
         const QSize sizes[] = {{365, 385}, {309, 385}, {365, 89}, {309, 89}};
         for (int n = 1; n <= 4; ++n) {

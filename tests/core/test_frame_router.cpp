@@ -169,6 +169,31 @@ private slots:
         QVERIFY(f.consumer.frames.isEmpty());
     }
 
+    void theLinesLossesAreCounted()
+    {
+        Fixture f;
+        f.log.shown = false;        // counted whether or not anyone reads the monitor
+        f.route(kLedBadSum + kLed); // one bad checksum
+        f.route(kYX2 + kYX2);       // two answers
+        f.route("0102");            // stray bytes
+        f.route(kLed.left(6));      // a reply cut off by silence
+        f.router.setReadSize(8 * 7 + 5);
+        QString cut;
+        for (int i = 0; i < 7; ++i)
+            cut += kLed;
+        f.route(cut + kYX2.left(10));
+        f.router.reset(); // a measurement frame cut off by the close
+        const LinkCounters& c = f.router.counters();
+        QCOMPARE(c.badChecksums, 1u);
+        QCOMPARE(c.measureAnswers, 2u);
+        QCOMPARE(c.blocksDropped, 1u);
+        QCOMPARE(c.partialFrames, 2u);
+        f.router.counters().measureRequests = 5;
+        QCOMPARE(c.unanswered(), 3u);
+        f.router.counters().measureRequests = 1;
+        QCOMPARE(c.unanswered(), 0u); // more answers than asked: none outstanding
+    }
+
     void aPortCloseDropsTheCarriedFrame()
     {
         Fixture f;
