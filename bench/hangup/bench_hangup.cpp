@@ -18,6 +18,7 @@
 #include "measure/IndicatorPage.h"
 #include "measure/MeasurementControl.h"
 #include "serial/LinkControl.h"
+#include "ui/ValueLabel.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ constexpr int kHangupAfterMs = 3500;
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
 
@@ -87,10 +89,9 @@ int main(int argc, char** argv)
         else
             fail(cycle, "the close was not handled exactly once as a lost line");
         auto* sampling = main->indicatorPage()->findChild<QGroupBox*>("GroupBoxSampling");
-        auto* status = main->devicePage()->findChild<QLabel*>("Label66");
-        bool clean = !model.GO && !model.Detected && sampling && sampling->isEnabled() &&
-                     status && status->text() == QStringLiteral("nie wykryto") &&
-                     !linkControl.PortOpen;
+        auto* status = main->devicePage()->findChild<kx::ValueLabel*>("Label66");
+        bool clean = !model.GO && !model.Detected && sampling && sampling->isEnabled() && status &&
+                     status->text() == QStringLiteral("nie wykryto") && !linkControl.PortOpen;
         for (QWidget* group : main->devicePage()->lockableGroups())
             clean = clean && group->isEnabled();
         if (clean)

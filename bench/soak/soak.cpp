@@ -49,7 +49,8 @@ long durationSeconds(const char* text)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const long seconds = argc > 1 ? durationSeconds(argv[1]) : 600;
     if (seconds <= 0) {

@@ -141,14 +141,13 @@ QLabel* makeCaption(const QString& text, QWidget* buddy, QWidget* parent = nullp
     return caption;
 }
 
-QLabel* makeValue(const char* name, const QString& caption)
+ValueLabel* makeValue(const char* name, const QString& caption)
 {
     auto* value = new ValueLabel(caption, kNone);
     value->setObjectName(name);
     QFont font = value->font();
     font.setBold(true);
     value->setFont(font);
-    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return value;
 }
 
@@ -254,7 +253,7 @@ QWidget* DevicePage::buildIdentityStrip()
     m_type = makeValue("Label63", QStringLiteral("Typ urządzenia:"));
     m_version = makeValue("Label64", QStringLiteral("Wersja urządzenia:"));
     // The device reports no sensor count.
-    QLabel* sensorCount = makeValue("SensorCount", QStringLiteral("Ilość czujników:"));
+    ValueLabel* sensorCount = makeValue("SensorCount", QStringLiteral("Ilość czujników:"));
     m_status = makeValue("Label66", QStringLiteral("Status:"));
 
     auto* connection = new QPushButton(QStringLiteral("   Połączenie..."));

@@ -26,6 +26,8 @@ inline const QColor kConfirmedWhite{255, 255, 255};
 inline const QColor kGeometryOrange{255, 128, 64};
 inline const QColor kCommittedSkyBlue{166, 202, 240};
 
+class ValueLabel;
+
 class DevicePage : public QWidget
 {
     Q_OBJECT
@@ -92,9 +94,9 @@ private:
     QCheckBox* m_beep = nullptr;
     QRadioButton* m_range10V = nullptr;
     QRadioButton* m_range5V = nullptr;
-    QLabel* m_type = nullptr;
-    QLabel* m_version = nullptr;
-    QLabel* m_status = nullptr;
+    ValueLabel* m_type = nullptr;
+    ValueLabel* m_version = nullptr;
+    ValueLabel* m_status = nullptr;
     // The "min" and "max" captions of field 1 (Label41, Label42) and field 2 (Label56,
     // Label55).
     std::array<QLabel*, 2> m_fieldMin{};

@@ -31,6 +31,7 @@ namespace kx {
 
 class ChartPlottable;
 class ReadoutField;
+class ValueLabel;
 
 class ChartPage : public QWidget
 {
@@ -126,7 +127,7 @@ private:
     QCheckBox* m_pagingBox = nullptr;
     QCheckBox* m_tracking = nullptr;
     QSpinBox* m_samplesPerPage = nullptr;
-    QLabel* m_rate = nullptr;
+    ValueLabel* m_rate = nullptr;
     QWidget* m_pageBar = nullptr;
     QLabel* m_pageIndicator = nullptr;
     QToolButton* m_pageBack = nullptr;

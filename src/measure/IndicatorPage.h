@@ -17,6 +17,7 @@ namespace kx {
 
 class CGauge;
 class ReadoutField;
+class ValueLabel;
 
 class IndicatorPage : public QWidget
 {
@@ -90,10 +91,10 @@ private:
     bool m_pk2On = false;
     QSpinBox* m_period = nullptr;
     QCheckBox* m_continuous = nullptr;
-    QLabel* m_periodDisplay = nullptr;
+    ValueLabel* m_periodDisplay = nullptr;
     QLabel* m_periodUnit = nullptr;
-    QLabel* m_rate = nullptr;
-    QLabel* m_time = nullptr;
+    ValueLabel* m_rate = nullptr;
+    ValueLabel* m_time = nullptr;
     QGroupBox* m_sampling = nullptr;
 };
 

@@ -12,6 +12,8 @@ class QPlainTextEdit;
 
 namespace kx {
 
+class ValueLabel;
+
 class TCOM_DBG_Form : public ToolWindow, public TrafficLog, public StateMonitor
 {
     Q_OBJECT
@@ -42,7 +44,7 @@ public slots:
 
 private:
     QPlainTextEdit* m_panes[4] = {};
-    QLabel* m_counters[4] = {};
+    ValueLabel* m_counters[4] = {};
 };
 
 } // namespace kx

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "ui/RepaintPacer.h"
+
 #include <algorithm>
 
 namespace kx {
@@ -34,7 +36,7 @@ void CGauge::setMaxValue(int maximum)
         return;
     m_max = maximum;
     m_progress = progress;
-    update();
+    RepaintPacer::schedule(this);
 }
 
 void CGauge::setProgress(int value)
@@ -43,7 +45,7 @@ void CGauge::setProgress(int value)
     if (value == m_progress)
         return;
     m_progress = value;
-    update();
+    RepaintPacer::schedule(this);
 }
 
 void CGauge::setForeColor(const QColor& c)

@@ -1,7 +1,8 @@
 #pragma once
 // A bar gauge: an integer range 0 … maximum with the position clamped into it, drawn in two
 // colours. The filled part grows from the left edge; a bar that is to grow from its right
-// edge swaps its colours and is given maximum − value (as the left half-bar of Y does).
+// edge swaps its colours and is given maximum − value (as the left half-bar of Y does). A new
+// position is painted at the next display tick, however often it changes.
 
 #include <QColor>
 #include <QWidget>

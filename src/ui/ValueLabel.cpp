@@ -2,6 +2,11 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QEvent>
+#include <QPainter>
+#include <QStyle>
+
+#include "ui/RepaintPacer.h"
 
 namespace kx {
 
@@ -63,7 +68,7 @@ public:
     }
 
 private:
-    QString shown() const { return static_cast<const QLabel*>(widget())->text(); }
+    QString shown() const { return static_cast<const ValueLabel*>(widget())->text(); }
 };
 
 QAccessibleInterface* valueLabelFactory(const QString& className, QObject* object)
@@ -77,7 +82,7 @@ QAccessibleInterface* valueLabelFactory(const QString& className, QObject* objec
 } // namespace
 
 ValueLabel::ValueLabel(const QString& caption, const QString& text, QWidget* parent)
-    : QLabel(text, parent)
+    : QFrame(parent), m_text(text)
 {
     static const bool installed = [] {
         QAccessible::installFactory(valueLabelFactory);
@@ -85,6 +90,76 @@ ValueLabel::ValueLabel(const QString& caption, const QString& text, QWidget* par
     }();
     Q_UNUSED(installed);
     setAccessibleName(caption);
+    m_hint = hintFor(m_text);
+}
+
+void ValueLabel::setText(const QString& text)
+{
+    if (text == m_text)
+        return;
+    const QRect before = textRect(m_text);
+    m_text = text;
+    const QSize wanted = hintFor(m_text);
+    if (wanted.width() > m_hint.width() || wanted.height() > m_hint.height()) {
+        m_hint = m_hint.expandedTo(wanted);
+        updateGeometry();
+    }
+    RepaintPacer::schedule(this, before.united(textRect(m_text)));
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent changed(this, 0, QString(), m_text);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+void ValueLabel::setAlignment(Qt::Alignment alignment)
+{
+    m_alignment = alignment;
+    update();
+}
+
+QSize ValueLabel::hintFor(const QString& text) const
+{
+    const QFontMetrics fm = fontMetrics();
+    const QMargins m = contentsMargins();
+    return {fm.horizontalAdvance(text) + m.left() + m.right(), fm.height() + m.top() + m.bottom()};
+}
+
+QSize ValueLabel::sizeHint() const
+{
+    return m_hint;
+}
+
+QSize ValueLabel::minimumSizeHint() const
+{
+    return m_hint;
+}
+
+QRect ValueLabel::textRect(const QString& text) const
+{
+    const QRect contents = contentsRect();
+    const QFontMetrics fm = fontMetrics();
+    // A pixel to spare on each side for glyphs that reach past their advance.
+    const QSize size(fm.horizontalAdvance(text) + 4, fm.height() + 2);
+    return QStyle::alignedRect(layoutDirection(), m_alignment, size, contents)
+        .intersected(contents);
+}
+
+void ValueLabel::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    QPainter p(this);
+    p.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    p.drawText(contentsRect(), int(m_alignment) | Qt::TextSingleLine, m_text);
+}
+
+void ValueLabel::changeEvent(QEvent* event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::ContentsRectChange) {
+        m_hint = hintFor(m_text);
+        updateGeometry();
+    }
 }
 
 } // namespace kx

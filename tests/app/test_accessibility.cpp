@@ -17,6 +17,7 @@
 #include "measure/ChartPage.h"
 #include "measure/IndicatorPage.h"
 #include "measure/MeasurementControl.h"
+#include "ui/ValueLabel.h"
 
 using namespace kx;
 
@@ -136,7 +137,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, caption);
         Fixture f;
-        auto* label = child<QLabel>(f.page(page), name);
+        auto* label = child<ValueLabel>(f.page(page), name);
         QVERIFY(label);
         QAccessibleInterface* face = QAccessible::queryAccessibleInterface(label);
         QVERIFY(face);

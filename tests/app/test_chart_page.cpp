@@ -16,6 +16,8 @@
 #include "measure/ChartPage.h"
 #include "measure/ChartPlottable.h"
 
+#include "ui/ValueLabel.h"
+
 using namespace kx;
 
 namespace {
@@ -52,9 +54,9 @@ private slots:
             const char* text;
         } rows[] = {
             {"Chart1", "QCustomPlot", ""},
-            {"ChartYField", "QLabel", "-----------"},
-            {"ChartX1Field", "QLabel", "-----------"},
-            {"ChartX2Field", "QLabel", "-----------"},
+            {"ChartYField", "kx::ValueLabel", "-----------"},
+            {"ChartX1Field", "kx::ValueLabel", "-----------"},
+            {"ChartX2Field", "kx::ValueLabel", "-----------"},
             {"ButtonRecord", "QPushButton", "Nagrywaj wykres"},
             {"ButtonChartPause", "QPushButton", "pauza"},
             {"ButtonChartStop", "QPushButton", "stop"},
@@ -65,7 +67,7 @@ private slots:
             {"CheckBoxPaging", "QCheckBox", "włącz stronicowanie"},
             {"CheckBoxTracking", "QCheckBox", "śledzenie ostatniej strony"},
             {"SamplesPerPage", "QSpinBox", ""},
-            {"ChartRateLabel", "QLabel", ""},
+            {"ChartRateLabel", "kx::ValueLabel", ""},
             {"ButtonFirstPage", "QPushButton", ""},
             {"ButtonLastPage", "QPushButton", ""},
             {"PageIndicator", "QLabel", "Page 1 of 1"},
@@ -147,7 +149,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QColor, text);
         ChartPage page;
-        auto* field = page.findChild<QLabel*>(name);
+        auto* field = page.findChild<ValueLabel*>(name);
         QVERIFY(field);
         QCOMPARE(field->palette().color(QPalette::WindowText), text);
         QCOMPARE(field->palette().color(QPalette::Window), kBlack);
@@ -219,7 +221,7 @@ private slots:
         auto* pagingBox = child<QCheckBox>(page, "CheckBoxPaging");
         auto* trackingBox = child<QCheckBox>(page, "CheckBoxTracking");
         auto* samplesPerPage = child<QSpinBox>(page, "SamplesPerPage");
-        auto* rate = child<QLabel>(page, "ChartRateLabel");
+        auto* rate = child<ValueLabel>(page, "ChartRateLabel");
         QVERIFY(pagingBox && trackingBox && samplesPerPage && rate);
         QVERIFY(!pagingBox->isChecked());
         QVERIFY(!trackingBox->isChecked());

@@ -25,6 +25,8 @@
 #include "protocol/TCOM_DBG_Form.h"
 #include "wizard/TAsystentForm.h"
 
+#include "ui/ValueLabel.h"
+
 using namespace kx;
 
 namespace {
@@ -354,7 +356,7 @@ private slots:
     void nothingBeforeDetected()
     {
         Fixture f;
-        auto* status = child<QLabel>(f.page, "Label66");
+        auto* status = child<ValueLabel>(f.page, "Label66");
         QVERIFY(status);
         f.model.Set.LED = 3;
         f.tick();
@@ -365,7 +367,7 @@ private slots:
     void nothingAfterTheWizardsCopy()
     {
         Fixture f;
-        auto* status = child<QLabel>(f.page, "Label66");
+        auto* status = child<ValueLabel>(f.page, "Label66");
         QVERIFY(status);
         f.detected();
         for (int i = 0; i < 4; ++i)
@@ -431,8 +433,8 @@ private slots:
     void refreshShowsIdentity()
     {
         Fixture f;
-        auto* type = child<QLabel>(f.page, "Label63");
-        auto* version = child<QLabel>(f.page, "Label64");
+        auto* type = child<ValueLabel>(f.page, "Label63");
+        auto* version = child<ValueLabel>(f.page, "Label64");
         QVERIFY(type && version);
         f.main->sync().RefreshFromStan();
         QCOMPARE(version->text(), QString("(brak)"));

@@ -31,6 +31,8 @@
 #include "ui/CGauge.h"
 #include "wizard/TAsystentForm.h"
 
+#include "ui/ValueLabel.h"
+
 using namespace kx;
 
 namespace {
@@ -49,9 +51,9 @@ struct Fixture
     int64_t now = 500;
 
     // The indicator tab's controls.
-    QLabel* yField = child<QLabel>(ind, "YField");
-    QLabel* x1Field = child<QLabel>(ind, "X1Field");
-    QLabel* x2Field = child<QLabel>(ind, "X2Field");
+    ValueLabel* yField = child<ValueLabel>(ind, "YField");
+    ValueLabel* x1Field = child<ValueLabel>(ind, "X1Field");
+    ValueLabel* x2Field = child<ValueLabel>(ind, "X2Field");
     CGauge* yBar = child<CGauge>(ind, "CGauge1");
     CGauge* x1Bar = child<CGauge>(ind, "CGauge2");
     CGauge* rightHalfBar = child<CGauge>(ind, "CGauge4");
@@ -63,9 +65,9 @@ struct Fixture
     QPushButton* pause = child<QPushButton>(ind, "ButtonPause");
     QSpinBox* period = child<QSpinBox>(ind, "SamplingPeriod");
     QCheckBox* continuous = child<QCheckBox>(ind, "ContinuousSampling");
-    QLabel* periodDisplay = child<QLabel>(ind, "Label67");
-    QLabel* rate = child<QLabel>(ind, "RateLabel");
-    QLabel* time = child<QLabel>(ind, "TimeLabel");
+    ValueLabel* periodDisplay = child<ValueLabel>(ind, "Label67");
+    ValueLabel* rate = child<ValueLabel>(ind, "RateLabel");
+    ValueLabel* time = child<ValueLabel>(ind, "TimeLabel");
     QGroupBox* sampling = child<QGroupBox>(ind, "GroupBoxSampling");
     // The device tab's result boxes "Y =", "X1=", "X2=".
     QLineEdit* yResult = child<QLineEdit>(dev, "Edit21");
@@ -134,12 +136,12 @@ struct LiveFixture
     IndicatorPage* ind = main->indicatorPage();
     TAsystentForm* wizard = main->findChild<TAsystentForm*>();
 
-    QLabel* yField = child<QLabel>(ind, "YField");
-    QLabel* periodDisplay = child<QLabel>(ind, "Label67");
+    ValueLabel* yField = child<ValueLabel>(ind, "YField");
+    ValueLabel* periodDisplay = child<ValueLabel>(ind, "Label67");
     QPushButton* start = child<QPushButton>(ind, "ButtonStart");
     QPushButton* stop = child<QPushButton>(ind, "ButtonStop");
     QGroupBox* sampling = child<QGroupBox>(ind, "GroupBoxSampling");
-    QLabel* status = child<QLabel>(main->devicePage(), "Label66");
+    ValueLabel* status = child<ValueLabel>(main->devicePage(), "Label66");
 
     explicit LiveFixture(const QStringList& simArgs = {}) : sim(simArgs)
     {
@@ -433,7 +435,7 @@ private slots:
         TForm1* main = program.mainWindow();
         DeviceModel& model = main->model();
         IndicatorPage* ind = main->indicatorPage();
-        auto* yField = child<QLabel>(ind, "YField");
+        auto* yField = child<ValueLabel>(ind, "YField");
         auto* x1Bar = child<CGauge>(ind, "CGauge2");
         auto* pk1 = child<QLabel>(ind, "IndicatorPK1");
         auto* start = child<QPushButton>(ind, "ButtonStart");

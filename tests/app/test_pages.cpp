@@ -20,6 +20,8 @@
 #include "measure/IndicatorPage.h"
 #include "ui/CGauge.h"
 
+#include "ui/ValueLabel.h"
+
 using namespace kx;
 
 namespace {
@@ -153,11 +155,11 @@ private slots:
         QTest::addColumn<QString>("text");
         const QString dashes = QStringLiteral("-------------");
         QTest::newRow("Y field") << "YField"
-                                 << "QLabel" << dashes;
+                                 << "kx::ValueLabel" << dashes;
         QTest::newRow("X1 field") << "X1Field"
-                                  << "QLabel" << dashes;
+                                  << "kx::ValueLabel" << dashes;
         QTest::newRow("X2 field") << "X2Field"
-                                  << "QLabel" << dashes;
+                                  << "kx::ValueLabel" << dashes;
         for (const char* gauge : {"CGauge1", "CGauge2", "CGauge3", "CGauge4", "CGauge5"})
             QTest::newRow(gauge) << gauge << "kx::CGauge" << QString();
         for (const char* box : {"Aktywny_Y", "Aktywny_X1", "Aktywny_X2"})
@@ -184,14 +186,14 @@ private slots:
             << "ContinuousSampling"
             << "QCheckBox" << QString::fromUtf8("Próbkowanie ciągłe:");
         QTest::newRow("period display") << "Label67"
-                                        << "QLabel" << QString();
+                                        << "kx::ValueLabel" << QString();
         QTest::newRow("period unit") << "PeriodUnit"
                                      << "QLabel"
                                      << "[ms]";
         QTest::newRow("time") << "TimeLabel"
-                              << "QLabel" << QString();
+                              << "kx::ValueLabel" << QString();
         QTest::newRow("rate") << "RateLabel"
-                              << "QLabel" << QString();
+                              << "kx::ValueLabel" << QString();
         QTest::newRow("group Y") << "GroupBoxY"
                                  << "QGroupBox" << QString::fromUtf8("Y (wartość mierzona)");
         QTest::newRow("group X1") << "GroupBoxX1"
@@ -221,10 +223,10 @@ private slots:
         IndicatorPage page;
         auto* yBar = child<CGauge>(page, "CGauge1");
         auto* x1Active = child<QCheckBox>(page, "Aktywny_X1");
-        auto* x2Field = child<QLabel>(page, "X2Field");
+        auto* x2Field = child<ValueLabel>(page, "X2Field");
         auto* period = child<QSpinBox>(page, "SamplingPeriod");
         auto* sampling = child<QGroupBox>(page, "GroupBoxSampling");
-        auto* time = child<QLabel>(page, "TimeLabel");
+        auto* time = child<ValueLabel>(page, "TimeLabel");
         QVERIFY(yBar && x1Active && x2Field && period && sampling && time);
         // Each channel's controls sit in that channel's group.
         QCOMPARE(yBar->parentWidget()->objectName(), QString("GroupBoxY"));
@@ -248,7 +250,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QColor, text);
         IndicatorPage page;
-        auto* field = page.findChild<QLabel*>(name);
+        auto* field = page.findChild<ValueLabel*>(name);
         QVERIFY(field);
         QCOMPARE(field->palette().color(QPalette::WindowText), text);
         QCOMPARE(field->palette().color(QPalette::Window), kBlack);
@@ -259,7 +261,7 @@ private slots:
     void yFieldIs48PixelBold()
     {
         IndicatorPage page;
-        auto* field = child<QLabel>(page, "YField");
+        auto* field = child<ValueLabel>(page, "YField");
         QVERIFY(field);
         QCOMPARE(field->font().pixelSize(), 48);
         QVERIFY(field->font().bold());
@@ -296,7 +298,7 @@ private slots:
         auto* leftHalf = child<CGauge>(page, "CGauge5");
         auto* rightHalf = child<CGauge>(page, "CGauge4");
         auto* yBar = child<CGauge>(page, "CGauge1");
-        auto* yField = child<QLabel>(page, "YField");
+        auto* yField = child<ValueLabel>(page, "YField");
         QVERIFY(leftHalf && rightHalf && yBar && yField);
         const QRect left = leftHalf->geometry();
         const QRect right = rightHalf->geometry();
@@ -320,7 +322,7 @@ private slots:
             QVERIFY(pk);
             QCOMPARE(pk->palette().color(QPalette::Window), kMaroon);
         }
-        auto* periodDisplay = child<QLabel>(page, "Label67");
+        auto* periodDisplay = child<ValueLabel>(page, "Label67");
         auto* periodUnit = child<QLabel>(page, "PeriodUnit");
         QVERIFY(periodDisplay && periodUnit);
         QVERIFY(periodDisplay->isHidden());
@@ -343,7 +345,7 @@ private slots:
     void periodDisplayShowsWithItsUnit()
     {
         IndicatorPage page;
-        auto* periodDisplay = child<QLabel>(page, "Label67");
+        auto* periodDisplay = child<ValueLabel>(page, "Label67");
         auto* periodUnit = child<QLabel>(page, "PeriodUnit");
         QVERIFY(periodDisplay && periodUnit);
         page.setPeriodDisplayVisible(true);
@@ -406,16 +408,16 @@ private slots:
             << "BitBtn13"
             << "QPushButton" << QString::fromUtf8("   Połączenie...");
         QTest::newRow("type") << "Label63"
-                              << "QLabel"
+                              << "kx::ValueLabel"
                               << "(brak)";
         QTest::newRow("version") << "Label64"
-                                 << "QLabel"
+                                 << "kx::ValueLabel"
                                  << "(brak)";
         QTest::newRow("status") << "Label66"
-                                << "QLabel"
+                                << "kx::ValueLabel"
                                 << "(brak)";
         QTest::newRow("sensor count") << "SensorCount"
-                                      << "QLabel"
+                                      << "kx::ValueLabel"
                                       << "(brak)";
         QTest::newRow("field 1 min") << "Label41"
                                      << "QLabel"

@@ -23,6 +23,8 @@
 #include "measure/RegisterPage.h"
 #include "measure/RegisterTableModel.h"
 
+#include "ui/ValueLabel.h"
+
 using namespace kx;
 
 namespace {
@@ -54,9 +56,9 @@ struct Fixture
     RecordingSink sink;
     int64_t now = 500;
 
-    QLabel* yField = child<QLabel>(ind, "YField");
-    QLabel* x1Field = child<QLabel>(ind, "X1Field");
-    QLabel* x2Field = child<QLabel>(ind, "X2Field");
+    ValueLabel* yField = child<ValueLabel>(ind, "YField");
+    ValueLabel* x1Field = child<ValueLabel>(ind, "X1Field");
+    ValueLabel* x2Field = child<ValueLabel>(ind, "X2Field");
     QPushButton* start = child<QPushButton>(ind, "ButtonStart");
     QPushButton* stop = child<QPushButton>(ind, "ButtonStop");
     QPushButton* read = child<QPushButton>(page, "ButtonReadPosition");
@@ -115,7 +117,7 @@ struct Fixture
         return cells;
     }
     // What a value field shows, as the register writes it.
-    static QString withComma(const QLabel* field) { return field->text().replace('.', ','); }
+    static QString withComma(const ValueLabel* field) { return field->text().replace('.', ','); }
     // The first data row in view, in grid rows (the header row is 0).
     int firstVisibleGridRow() const { return grid->rowAt(0) + 1; }
 };

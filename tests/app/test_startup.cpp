@@ -22,6 +22,8 @@
 #include "measure/TKonigLiniiForm.h"
 #include "wizard/TAsystentForm.h"
 
+#include "ui/ValueLabel.h"
+
 using namespace kx;
 
 namespace {
@@ -159,7 +161,7 @@ private slots:
         auto* autoRead = child<QCheckBox>(main->registerPage(), "CheckBoxAutoRead");
         auto* read = child<QPushButton>(main->registerPage(), "ButtonReadPosition");
         auto* continuous = child<QCheckBox>(main->indicatorPage(), "ContinuousSampling");
-        auto* periodDisplay = child<QLabel>(main->indicatorPage(), "Label67");
+        auto* periodDisplay = child<ValueLabel>(main->indicatorPage(), "Label67");
         QVERIFY(autoRead && read && continuous && periodDisplay);
         QVERIFY(!autoRead->isChecked());
         QVERIFY(read->isEnabled());

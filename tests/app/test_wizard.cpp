@@ -18,6 +18,8 @@
 #include "protocol/TCOM_DBG_Form.h"
 #include "wizard/TAsystentForm.h"
 
+#include "ui/ValueLabel.h"
+
 using namespace kx;
 
 namespace {
@@ -124,8 +126,8 @@ private slots:
         QCOMPARE(f.wizard->findChild<QLabel*>("Label10")->text(), QString("1.2"));
         QCOMPARE(f.wizard->findChild<QLabel*>("Label12")->text(), QString("1.05"));
         DevicePage* page = f.main->devicePage();
-        auto* type = child<QLabel>(page, "Label63");
-        auto* version = child<QLabel>(page, "Label64");
+        auto* type = child<ValueLabel>(page, "Label63");
+        auto* version = child<ValueLabel>(page, "Label64");
         QVERIFY(type && version);
         QCOMPARE(type->text(), QString("KX350T"));
         QCOMPARE(version->text(), QString("Hardware: 1.2 , Software: 1.05"));

@@ -15,6 +15,7 @@
 
 #include "WidgetTexts.h"
 #include "ui/CGauge.h"
+#include "ui/ValueLabel.h"
 
 // A page the way the main window hosts it: in a tab widget of the window's fixed size. The tab
 // widget takes the page (created with new) over.
@@ -32,10 +33,11 @@ struct HostedPage
 
 inline bool isLaidOutControl(const QWidget* w)
 {
-    return qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w) ||
-           qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
-           qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const kx::CGauge*>(w) ||
-           qobject_cast<const QTableView*>(w) || qobject_cast<const QCustomPlot*>(w);
+    return qobject_cast<const QLabel*>(w) || qobject_cast<const kx::ValueLabel*>(w) ||
+           qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
+           qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+           qobject_cast<const kx::CGauge*>(w) || qobject_cast<const QTableView*>(w) ||
+           qobject_cast<const QCustomPlot*>(w);
 }
 
 // A control's own parts (a spin box's text, a table's corner button, the chart's page
@@ -78,6 +80,11 @@ inline void checkFitsWithoutOverlap(QWidget* page, int minimumControls)
             const int needed = label->fontMetrics().horizontalAdvance(label->text());
             QVERIFY2(label->contentsRect().width() >= needed,
                      qPrintable("cut off: " + label->text()));
+        }
+        if (auto* value = qobject_cast<kx::ValueLabel*>(c)) {
+            const int needed = value->fontMetrics().horizontalAdvance(value->text());
+            QVERIFY2(value->contentsRect().width() >= needed,
+                     qPrintable("cut off: " + value->text()));
         }
         if (auto* button = qobject_cast<QAbstractButton*>(c))
             QVERIFY2(button->width() >= button->minimumSizeHint().width(),

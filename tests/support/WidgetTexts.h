@@ -9,9 +9,13 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "ui/ValueLabel.h"
+
 // A label's or button's text, a group's title, a combo's shown item, a box's text.
 inline QString shownText(const QWidget* w)
 {
+    if (auto* value = qobject_cast<const kx::ValueLabel*>(w))
+        return value->text();
     if (auto* label = qobject_cast<const QLabel*>(w))
         return label->text();
     if (auto* button = qobject_cast<const QAbstractButton*>(w))
