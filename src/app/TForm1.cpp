@@ -20,6 +20,7 @@
 #include "device/DeviceEditors.h"
 #include "device/DevicePage.h"
 #include "device/DeviceSync.h"
+#include "device/StateMonitor.h"
 #include "measure/ChartControl.h"
 #include "measure/ChartPage.h"
 #include "measure/IndicatorPage.h"
@@ -126,6 +127,24 @@ const char* const kJournalFile = "rejestr.journal";
 
 } // namespace
 
+// The state dump goes to the monitor with the line's losses beside it, on the same tick.
+class TForm1::MonitorView : public StateMonitor
+{
+public:
+    MonitorView(TCOM_DBG_Form& monitor, const LinkControl& link) : m_monitor(monitor), m_link(link)
+    {}
+    bool wantsState() const override { return m_monitor.wantsState(); }
+    void showState(const std::vector<std::string>& lines) override
+    {
+        m_monitor.showState(lines);
+        m_monitor.showCounters(m_link.counters());
+    }
+
+private:
+    TCOM_DBG_Form& m_monitor;
+    const LinkControl& m_link;
+};
+
 void TForm1::openRegisterJournal()
 {
     const QString path = QDir(m_startDirectory).filePath(kJournalFile);
@@ -161,11 +180,10 @@ void TForm1::attachWindows(const Windows& windows)
     m_windows = windows;
     m_link->setTrafficLog(windows.monitor);
     m_dispatcher->setTrafficLog(windows.monitor);
-    m_sync->setMonitor(windows.monitor);
-    // The line's losses are refreshed with the state dump.
-    if (TCOM_DBG_Form* monitor = windows.monitor)
-        connect(&m_sync->timer(), &QTimer::timeout, monitor,
-                [this, monitor] { monitor->showCounters(m_link->counters()); });
+    if (windows.monitor) {
+        m_monitorView = std::make_unique<MonitorView>(*windows.monitor, *m_link);
+        m_sync->setMonitor(m_monitorView.get());
+    }
     m_chart->setLinesWindow(windows.lines);
 }
 

@@ -131,6 +131,8 @@ private:
     QString m_startDirectory;
     LineSettings m_lineSettings{};
     std::unique_ptr<JournalWriter> m_journal;
+    class MonitorView;
+    std::unique_ptr<MonitorView> m_monitorView;
     QTimer m_startupTimer;
     Windows m_windows;
     std::unique_ptr<MainView> m_view;

@@ -18,6 +18,7 @@
 #include "NamedChild.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
+#include "WidgetTexts.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "device/DevicePage.h"
@@ -26,6 +27,7 @@
 #include "protocol/Commands.h"
 #include "protocol/TCOM_DBG_Form.h"
 #include "ui/CGauge.h"
+#include "ui/ValueLabel.h"
 
 using namespace kx;
 
@@ -450,6 +452,39 @@ private slots:
             QCOMPARE(pane->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
             QCOMPARE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         }
+    }
+
+    // What the line lost, in a row of its own under the panes, refreshed with the state dump.
+    void monitorCountsTheLinesLosses()
+    {
+        Fixture f;
+        TCOM_DBG_Form* monitor = f.main->monitor();
+        monitor->show();
+        QByteArray badSum = frameBytes(buildFrame(FrameKind::Reply, Cmd::LED, {5, 0, 0, 0}));
+        badSum[7] = char(badSum[7] + 1);
+        f.block(badSum);
+        f.block(QByteArray("\x01\x02", 2));                                        // stray
+        f.block(measurement(0x07, {1.0f})); // cut off: two values missing
+        f.block(QByteArray("\xF3", 1));     // a reply's first byte, then silence
+        f.main->sync().Timer2Timer();
+        const struct
+        {
+            const char* name;
+            const char* caption;
+            const char* shown;
+        } rows[] = {
+            {"BadChecksums", "złe sumy kontrolne:", "1"},
+            {"BlocksDropped", "odrzucone bloki:", "1"},
+            {"PartialFrames", "ucięte ramki:", "2"},
+            {"UnansweredRequests", "pomiary bez odpowiedzi:", "0"},
+        };
+        for (const auto& r : rows) {
+            auto* value = child<ValueLabel>(monitor, r.name);
+            QVERIFY(value);
+            QCOMPARE(value->text(), QString(r.shown));
+            QCOMPARE(accessibleName(value), QString::fromUtf8(r.caption));
+        }
+        monitor->hide();
     }
 
     void monitorLook()
