@@ -18,6 +18,7 @@
 
 #include <qcustomplot.h>
 
+#include "Measures.h"
 #include "measure/ChartPage.h"
 #include "measure/ChartPlottable.h"
 #include "measure/ChartRecording.h"
@@ -38,28 +39,13 @@ double microseconds(Clock::duration d)
     return std::chrono::duration<double, std::micro>(d).count();
 }
 
-// The machine may be shared: time on this thread's CPU leaves out the time others ran.
 double threadMs()
 {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    return bench::threadUs() / 1000;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-long residentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
-}
+using bench::median;
+using bench::residentBytes;
 
 // The program's chart tab, the size the main window gives it, filled by the program's
 // recording.

@@ -30,48 +30,21 @@
 using namespace kx;
 using Clock = std::chrono::steady_clock;
 
+#include "Measures.h"
+
 namespace {
+
+using bench::median;
+using bench::percentile;
+using bench::residentBytes;
+using bench::threadUs;
+using bench::wallUs;
 
 constexpr int kDefaultRows = 1'000'000;
 // While the register fills, the event loop runs every so many registrations and the view
 // paints; then kFollowed registrations are timed one at a time, each followed by the loop.
 constexpr int kRowsBetweenEvents = 100;
 constexpr int kFollowed = 2001;
-
-double threadUs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e6 + double(t.tv_nsec) / 1e3;
-}
-
-double wallUs()
-{
-    return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();
-}
-
-long residentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    const auto k = std::size_t(double(v.size() - 1) * p);
-    std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(k), v.end());
-    return v[k];
-}
-
-double median(const std::vector<double>& v)
-{
-    return percentile(v, 0.5);
-}
 
 // A sample as a measurement gives it: values that move, outputs that switch.
 Registration sample(int n, RegisterOptions options, int64_t stampMs)
@@ -113,8 +86,7 @@ Export save(RegisterPage& page, const QString& fileName, RegisterFileFormat form
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRows;
 

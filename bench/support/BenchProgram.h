@@ -18,6 +18,7 @@
 #include <fstream>
 #include <functional>
 
+#include "Measures.h"
 #include "app/TForm1.h"
 #include "ui/Dialogs.h"
 #include "wizard/TAsystentForm.h"
@@ -52,15 +53,6 @@ inline double cpuSeconds()
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-inline long residentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
 }
 
 // Messages go to standard error: nobody is there to dismiss a box. Questions get `answer`,

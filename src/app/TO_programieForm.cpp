@@ -1,5 +1,7 @@
 #include "app/TO_programieForm.h"
 
+#include "ui/Dimension.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,6 +25,9 @@
 namespace kx {
 
 namespace {
+
+// The picture is small: so are its arrow heads.
+constexpr ArrowHead kSmallHeads{6, 2.5};
 
 // Type sizes in pixels, so the texts fit the fixed client area whatever the screen.
 constexpr int kLargeBold = 24;
@@ -79,9 +84,12 @@ protected:
         p.setPen(QPen(kNavy, 1));
         for (int x : {kField1Left, kField1Right, kField2Left, kField2Right})
             p.drawLine(QPointF(x, kFieldBottom + 3), QPointF(x, kDimensionY + 4));
-        dimension(p, QPointF(kField1Left, kDimensionY), QPointF(kField1Right, kDimensionY));
-        dimension(p, QPointF(kField1Right, kDimensionY), QPointF(kField2Left, kDimensionY));
-        dimension(p, QPointF(kField2Left, kDimensionY), QPointF(kField2Right, kDimensionY));
+        drawDimension(p, QPointF(kField1Left, kDimensionY), QPointF(kField1Right, kDimensionY),
+                      kSmallHeads);
+        drawDimension(p, QPointF(kField1Right, kDimensionY), QPointF(kField2Left, kDimensionY),
+                      kSmallHeads);
+        drawDimension(p, QPointF(kField2Left, kDimensionY), QPointF(kField2Right, kDimensionY),
+                      kSmallHeads);
     }
 
 private:
@@ -159,29 +167,6 @@ private:
         p.setPen(Qt::NoPen);
         p.setBrush(kRed);
         p.drawEllipse(point, 4, 4);
-    }
-
-    static void arrowHead(QPainter& p, QPointF tip, QPointF from)
-    {
-        const QPointF d = tip - from;
-        const double length = std::hypot(d.x(), d.y());
-        if (length <= 0)
-            return;
-        const QPointF u = d / length;
-        const QPointF n(-u.y(), u.x());
-        QPainterPath head;
-        head.moveTo(tip);
-        head.lineTo(tip - u * 6 + n * 2.5);
-        head.lineTo(tip - u * 6 - n * 2.5);
-        head.closeSubpath();
-        p.fillPath(head, p.pen().color());
-    }
-
-    static void dimension(QPainter& p, QPointF a, QPointF b)
-    {
-        p.drawLine(a, b);
-        arrowHead(p, a, b);
-        arrowHead(p, b, a);
     }
 };
 

@@ -19,6 +19,7 @@
 #include <cmath>
 
 #include "device/TextToNumber.h"
+#include "ui/Dimension.h"
 #include "ui/LockedGroup.h"
 #include "ui/ValueLabel.h"
 
@@ -74,35 +75,12 @@ protected:
         p.setPen(QPen(kDimension, 1));
         for (int x : {kField1Left, kField1Right, kField2Left, kField2Right})
             p.drawLine(x, kFieldTop - 4, x, kDimensionY - 8);
-        dimension(p, QPointF(kField1Left, kDimensionY), QPointF(kField1Right, kDimensionY));
-        dimension(p, QPointF(kField1Right, kDimensionY), QPointF(kField2Left, kDimensionY));
-        dimension(p, QPointF(kField2Left, kDimensionY), QPointF(kField2Right, kDimensionY));
+        drawDimension(p, QPointF(kField1Left, kDimensionY), QPointF(kField1Right, kDimensionY));
+        drawDimension(p, QPointF(kField1Right, kDimensionY), QPointF(kField2Left, kDimensionY));
+        drawDimension(p, QPointF(kField2Left, kDimensionY), QPointF(kField2Right, kDimensionY));
     }
 
 private:
-    static void arrowHead(QPainter& p, QPointF tip, QPointF from)
-    {
-        const QPointF d = tip - from;
-        const double length = std::hypot(d.x(), d.y());
-        if (length <= 0)
-            return;
-        const QPointF u = d / length;
-        const QPointF n(-u.y(), u.x());
-        QPainterPath head;
-        head.moveTo(tip);
-        head.lineTo(tip - u * 8 + n * 3.5);
-        head.lineTo(tip - u * 8 - n * 3.5);
-        head.closeSubpath();
-        p.fillPath(head, p.pen().color());
-    }
-
-    static void dimension(QPainter& p, QPointF a, QPointF b)
-    {
-        p.drawLine(a, b);
-        arrowHead(p, a, b);
-        arrowHead(p, b, a);
-    }
-
     static void drawField(QPainter& p, int left, int right, const QString& vertical,
                           const QString& horizontal)
     {
@@ -120,8 +98,8 @@ private:
         p.drawLine(QPointF(left, point.y()), QPointF(right, point.y()));
         p.drawLine(QPointF(point.x(), kFieldTop + 22), QPointF(point.x(), kFieldBottom));
         p.setPen(QPen(kDimension, 1.2));
-        dimension(p, QPointF(corner.x(), point.y() + 14), QPointF(point.x(), point.y() + 14));
-        dimension(p, QPointF(point.x() + 14, corner.y()), QPointF(point.x() + 14, point.y()));
+        drawDimension(p, QPointF(corner.x(), point.y() + 14), QPointF(point.x(), point.y() + 14));
+        drawDimension(p, QPointF(point.x() + 14, corner.y()), QPointF(point.x() + 14, point.y()));
         p.setPen(kDimension);
         p.drawText(QRectF(corner.x(), point.y() + 15, kOffsetX, 16), Qt::AlignCenter, horizontal);
         p.drawText(QRectF(point.x() + 18, point.y(), 24, kOffsetY),

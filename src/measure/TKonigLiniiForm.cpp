@@ -13,6 +13,8 @@
 
 #include <limits>
 
+#include "ui/Dimension.h"
+
 namespace kx {
 
 namespace {
@@ -62,28 +64,13 @@ protected:
         p.drawPolyline(line, 6);
 
         p.setPen(QPen(QColor(0xFF, 0x80, 0x00), 1));
-        dimension(p, 76, zero, low);
-        dimension(p, 42, low, high);
+        drawDimension(p, {76, zero}, {76, low}, {6, 3});
+        drawDimension(p, {42, low}, {42, high}, {6, 3});
         QFont font = p.font();
         font.setBold(true);
         p.setFont(font);
         p.drawText(QRectF(79, low, 14, zero - low), Qt::AlignCenter, QStringLiteral("F"));
         p.drawText(QRectF(45, high, 14, low - high), Qt::AlignCenter, QStringLiteral("H"));
-    }
-
-private:
-    static void dimension(QPainter& p, double x, double from, double to)
-    {
-        p.drawLine(QPointF(x, from), QPointF(x, to));
-        for (double end : {from, to}) {
-            const double dir = end == from ? (to < from ? -1 : 1) : (to < from ? 1 : -1);
-            QPainterPath head;
-            head.moveTo(x, end);
-            head.lineTo(x - 3, end + 6 * dir);
-            head.lineTo(x + 3, end + 6 * dir);
-            head.closeSubpath();
-            p.fillPath(head, p.pen().color());
-        }
     }
 };
 

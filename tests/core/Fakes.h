@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/ReplyDispatch.h"
 #include "protocol/RequestSender.h"
 
 struct RecordingSink : kx::ByteSink
@@ -26,4 +27,17 @@ struct FakeLog : kx::TrafficLog
     std::vector<std::string> lines;
     bool isShown() const override { return shown; }
     void appendLine(const std::string& line) override { lines.push_back(line); }
+};
+
+// A window that shows nothing of what the reply dispatch asks it to show.
+struct NullView : kx::ReplyView
+{
+    void showConfirmed(kx::Param, const std::string&) override {}
+    void selectMode(int) override {}
+    void selectVoltageRange(int) override {}
+    void setGaugeMaximum(kx::Gauge, int) override {}
+    void placeField1Captions(kx::FieldCaptions) override {}
+    void placeField2Captions(kx::FieldCaptions) override {}
+    void showResult(kx::Channel, const std::string&) override {}
+    void newValues() override {}
 };

@@ -13,18 +13,6 @@ using namespace kx;
 
 namespace {
 
-struct NullView : ReplyView
-{
-    void showConfirmed(Param, const std::string&) override {}
-    void selectMode(int) override {}
-    void selectVoltageRange(int) override {}
-    void setGaugeMaximum(Gauge, int) override {}
-    void placeField1Captions(FieldCaptions) override {}
-    void placeField2Captions(FieldCaptions) override {}
-    void showResult(Channel, const std::string&) override {}
-    void newValues() override {}
-};
-
 // A detected device whose parameters were edited and written before the restore; it answers
 // every request it is sent through the real reply dispatch, with its defaults once restored.
 struct Fixture

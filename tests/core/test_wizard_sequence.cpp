@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include "Fakes.h"
+
 #include <deque>
 
 #include "protocol/Commands.h"
@@ -9,18 +11,6 @@
 using namespace kx;
 
 namespace {
-
-struct NullView : ReplyView
-{
-    void showConfirmed(Param, const std::string&) override {}
-    void selectMode(int) override {}
-    void selectVoltageRange(int) override {}
-    void setGaugeMaximum(Gauge, int) override {}
-    void placeField1Captions(FieldCaptions) override {}
-    void placeField2Captions(FieldCaptions) override {}
-    void showResult(Channel, const std::string&) override {}
-    void newValues() override {}
-};
 
 // A device that answers each read one tick later, through the real reply dispatch.
 struct FakeDevice : WizardHost
