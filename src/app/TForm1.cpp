@@ -229,8 +229,8 @@ void TForm1::AddRegisterRow()
     if (shown.x2)
         row.setShown(ValueField::X2, *shown.x2);
     row.setOutputs(m_model.OutputPK1 != 0, m_model.OutputPK2 != 0);
-    m_registerPage->addRegistration(row);
-    if (m_journal)
+    // A row the full table did not keep is not journaled either: a restore brings back the table.
+    if (m_registerPage->addRegistration(row) && m_journal)
         m_journal->append(row);
 }
 

@@ -395,17 +395,30 @@ void RegisterPage::setFileHeaderSource(std::function<RegisterFileHeader()> sourc
     m_headerSource = std::move(source);
 }
 
-void RegisterPage::addRegistration(const Registration& registration)
+bool RegisterPage::addRegistration(const Registration& registration)
 {
+    if (m_model->registeredCount() + std::ssize(m_waiting) >= m_capacity) {
+        // Readings are being lost from here on: say so once, not on every sample.
+        if (!m_fullReported) {
+            m_fullReported = true;
+            dialogs().showMessage(
+                QString::fromUtf8("Tabela rejestracji jest pełna (%1 pozycji): kolejne odczyty "
+                                  "nie są rejestrowane.\nZapisz tabelę i wyczyść ją, aby "
+                                  "rejestrować dalej.")
+                    .arg(m_capacity));
+        }
+        return false;
+    }
     if (m_writing)
         m_waiting.push_back(registration);
     else
         appendNow(registration);
+    return true;
 }
 
 void RegisterPage::appendNow(const Registration& registration)
 {
-    if (m_model->registeredCount() >= kMaxRows || !m_model->appendRegistration(registration))
+    if (!m_model->appendRegistration(registration))
         return;
     // Each registration sets the width its date and time need, as the operator left it or not.
     const int width = column0Width(registration.options);
@@ -427,6 +440,7 @@ void RegisterPage::ButtonRegisterClearClick()
         return;
     static_cast<RegisterGrid*>(m_grid)->stopFollowing();
     m_model->clear();
+    m_fullReported = false;
     emit cleared();
 }
 

@@ -73,9 +73,11 @@ public:
 
     // Appends one registration (its options are the ones it was made under), gives column 0
     // the width for its date and time, and keeps the newest rows in view. A registration
-    // made while a file is being written is appended once the file is done; one beyond
-    // kMaxRows is not kept.
-    void addRegistration(const Registration& registration);
+    // made while a file is being written is appended once the file is done. One beyond the
+    // capacity is not kept: false, and the operator is told once until the table is cleared.
+    bool addRegistration(const Registration& registration);
+    // kMaxRows unless a test needs a register that fills sooner.
+    void setCapacity(int rows) { m_capacity = rows; }
 
     // The header block's inputs other than the date and time, read at the moment of saving
     // (TypeName, the measurement's duration, sampling and the "Aktywny" boxes).
@@ -136,6 +138,8 @@ private:
     // While a file is written its rows stay as they are; registrations made meanwhile wait.
     bool m_writing = false;
     std::vector<Registration> m_waiting;
+    int m_capacity = kMaxRows;
+    bool m_fullReported = false;
 };
 
 } // namespace kx

@@ -600,6 +600,53 @@ private slots:
         QCOMPARE(model.cellText(0, 0), QString("Index"));
     }
 
+    // A full table keeps what it holds and says once that readings are no longer registered;
+    // cleared, it registers again and would say so again.
+    void aFullTableSaysSoOnce()
+    {
+        PageFixture f;
+        QVERIFY(f.complete());
+        f.page.setCapacity(3);
+        bool kept[5];
+        for (int n = 0; n < 5; ++n)
+            kept[n] = f.page.addRegistration(sampleRow(f.page.registerOptions(), n * 0.5));
+        QVERIFY(kept[0] && kept[1] && kept[2]);
+        QVERIFY(!kept[3] && !kept[4]);
+        QCOMPARE(f.page.model().registeredCount(), 3);
+        QCOMPARE(f.page.model().cellText(3, 1), QString("1,000"));
+        QCOMPARE(f.dialogs.texts().size(), 1);
+        QVERIFY2(f.dialogs.texts().first().contains(u("pełna (3 pozycji)")),
+                 qPrintable(f.dialogs.texts().first()));
+
+        f.dialogs.answer = true;
+        QTest::mouseClick(f.clear, Qt::LeftButton);
+        QCOMPARE(f.page.model().registeredCount(), 0);
+        f.registerRows(4);
+        QCOMPARE(f.page.model().registeredCount(), 3);
+        QCOMPARE(f.dialogs.texts().size(), 3); // the full table, the clearing question, full again
+    }
+
+    // Registrations waiting for a save count against the capacity too.
+    void aFullTableCountsTheWaitingRows()
+    {
+        PageFixture f;
+        QVERIFY(f.complete());
+        f.page.setCapacity(4);
+        f.registerRows(3);
+        bool keptMeanwhile[2] = {};
+        f.whileWriting = [&] {
+            keptMeanwhile[0] = f.page.addRegistration(sampleRow(f.page.registerOptions(), 7.0));
+            keptMeanwhile[1] = f.page.addRegistration(sampleRow(f.page.registerOptions(), 8.0));
+        };
+        f.dialogs.choose(f.path("wyniki.xls"), kExcelFilter);
+        f.saveAsClicked();
+        f.whileWriting = nullptr;
+        QVERIFY(keptMeanwhile[0]);
+        QVERIFY(!keptMeanwhile[1]);
+        QCOMPARE(f.page.model().registeredCount(), 4);
+        QCOMPARE(f.page.model().cellText(4, 1), QString("7,000"));
+    }
+
     // --- "Zapisz Jako..." and "     Zapisz       " -----------------------------------------
 
     void saveAsNamesTheFile_data()
