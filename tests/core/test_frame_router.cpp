@@ -133,7 +133,9 @@ private slots:
     void aCutFrameIsNotCompletedFromABlockThatBeginsAFrame()
     {
         Fixture f;
-        // 64 bytes: seven replies, then the first five bytes of a measurement frame.
+        // A block cut at the read size: seven replies, then the first five bytes of a
+        // measurement frame.
+        f.router.setReadSize(8 * 7 + 5);
         QString cut;
         for (int i = 0; i < 7; ++i)
             cut += kLed;

@@ -274,6 +274,59 @@ private slots:
         QVERIFY(!f.wizard.state().abortShown);
     }
 
+    // The line lost under the wizard (not asked for): a sequence under way ends as a failure
+    // and asks nothing more; a finished one lets the operator connect again. Either way the
+    // device counts as not detected, and the next connection goes through.
+    void aLostLineEndsTheSequence_data()
+    {
+        QTest::addColumn<int>("ticksBefore");
+        QTest::newRow("while identifying") << 1;
+        QTest::newRow("while reading the parameters") << 8;
+        QTest::newRow("after connecting") << -1;
+    }
+
+    void aLostLineEndsTheSequence()
+    {
+        QFETCH(int, ticksBefore);
+        Fixture f;
+        f.connect();
+        if (ticksBefore < 0) {
+            QVERIFY(f.run() > 0);
+        } else {
+            for (int n = 0; n < ticksBefore; ++n) {
+                f.wizard.tick();
+                f.device.deliver();
+            }
+            QVERIFY(f.wizard.state().WizardStep != 0);
+        }
+        QVERIFY(f.model.Detected == (ticksBefore < 0));
+
+        f.device.open = false;
+        f.wizard.lineLost();
+        QVERIFY(!f.model.Detected);
+        QCOMPARE(f.wizard.state().WizardStep, 0);
+        QVERIFY(f.wizard.state().connectEnabled);
+        QVERIFY(!f.wizard.state().disconnectEnabled);
+        QVERIFY(!f.wizard.state().abortShown);
+        if (ticksBefore >= 0) {
+            QVERIFY(!f.wizard.state().timerEnabled);
+            int failed = 0;
+            for (const ChecklistRow& r : f.wizard.state().rows)
+                failed += r.iconShown && r.icon == RowIcon::Failed;
+            QVERIFY(failed > 0);
+        }
+        const std::size_t asked = f.device.requests.size();
+        for (int n = 0; n < 5; ++n)
+            f.wizard.tick();
+        QCOMPARE(f.device.requests.size(), asked);
+
+        f.device.requests.clear();
+        f.connect();
+        QVERIFY(f.run() > 0);
+        QVERIFY(f.model.Detected);
+        QVERIFY(!f.device.requests.empty());
+    }
+
     void secondConnectionPassesTheKeptSteps()
     {
         Fixture f;
