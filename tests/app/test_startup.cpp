@@ -195,6 +195,26 @@ private slots:
         QVERIFY(!main->startupTimer().isActive());
     }
 
+    // A config.ini that is there but cannot be read (here a folder of that name, which even
+    // root cannot read as a file) is not called missing, and the program starts with the
+    // defaults and closes as usual, leaving it in place.
+    void aSettingsFileThatCannotBeReadIsNotCalledMissing()
+    {
+        WorkDir work({}, false);
+        QVERIFY(QDir(work.dir.path()).mkdir("config.ini"));
+        RecordingDialogs dialogs;
+        {
+            Program program;
+            QCOMPARE(dialogs.texts(), QStringList());
+            QCOMPARE(program.mainWindow()->link().PortName, QString("COM1"));
+            program.start();
+            program.mainWindow()->startupTimer().stop();
+            program.mainWindow()->close();
+            QVERIFY(!program.mainWindow()->isVisible());
+        }
+        QVERIFY(QFileInfo(work.dir.filePath("config.ini")).isDir());
+    }
+
     void closeWithoutAWritableFolderStillCloses()
     {
         auto work = std::make_unique<WorkDir>(QByteArray::fromStdString(writeSettings(Settings{})));
