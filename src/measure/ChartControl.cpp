@@ -13,7 +13,7 @@
 #include "measure/ChartSeries.h"
 #include "measure/MeasurementControl.h"
 #include "measure/TKonigLiniiForm.h"
-#include "ui/Colours.h"
+#include "measure/TraceColours.h"
 #include "ui/Dialogs.h"
 #include "ui/LocaleSeparator.h"
 

@@ -21,7 +21,7 @@
 
 #include "measure/ChartPlottable.h"
 #include "measure/ChartStyle.h"
-#include "ui/Colours.h"
+#include "measure/TraceColours.h"
 #include "ui/ReadoutField.h"
 #include "ui/ValueLabel.h"
 
