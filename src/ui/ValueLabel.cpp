@@ -90,21 +90,22 @@ ValueLabel::ValueLabel(const QString& caption, const QString& text, QWidget* par
     }();
     Q_UNUSED(installed);
     setAccessibleName(caption);
-    m_hint = hintFor(m_text);
+    m_hint = hintFor(advanceOf(m_text));
 }
 
 void ValueLabel::setText(const QString& text)
 {
     if (text == m_text)
         return;
-    const QRect before = textRect(m_text);
+    const QRect before = textRect(advanceOf(m_text));
     m_text = text;
-    const QSize wanted = hintFor(m_text);
+    const int advance = advanceOf(m_text);
+    const QSize wanted = hintFor(advance);
     if (wanted.width() > m_hint.width() || wanted.height() > m_hint.height()) {
         m_hint = m_hint.expandedTo(wanted);
         updateGeometry();
     }
-    RepaintPacer::schedule(this, before.united(textRect(m_text)));
+    RepaintPacer::schedule(this, before.united(textRect(advance)));
     if (QAccessible::isActive()) {
         QAccessibleTextUpdateEvent changed(this, 0, QString(), m_text);
         QAccessible::updateAccessibility(&changed);
@@ -117,11 +118,10 @@ void ValueLabel::setAlignment(Qt::Alignment alignment)
     update();
 }
 
-QSize ValueLabel::hintFor(const QString& text) const
+QSize ValueLabel::hintFor(int advance) const
 {
-    const QFontMetrics fm = fontMetrics();
     const QMargins m = contentsMargins();
-    return {fm.horizontalAdvance(text) + m.left() + m.right(), fm.height() + m.top() + m.bottom()};
+    return {advance + m.left() + m.right(), fontMetrics().height() + m.top() + m.bottom()};
 }
 
 QSize ValueLabel::sizeHint() const
@@ -134,12 +134,11 @@ QSize ValueLabel::minimumSizeHint() const
     return m_hint;
 }
 
-QRect ValueLabel::textRect(const QString& text) const
+QRect ValueLabel::textRect(int advance) const
 {
     const QRect contents = contentsRect();
-    const QFontMetrics fm = fontMetrics();
     // A pixel to spare on each side for glyphs that reach past their advance.
-    const QSize size(fm.horizontalAdvance(text) + 4, fm.height() + 2);
+    const QSize size(advance + 4, fontMetrics().height() + 2);
     return QStyle::alignedRect(layoutDirection(), m_alignment, size, contents)
         .intersected(contents);
 }
@@ -157,7 +156,7 @@ void ValueLabel::changeEvent(QEvent* event)
 {
     QFrame::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::ContentsRectChange) {
-        m_hint = hintFor(m_text);
+        m_hint = hintFor(advanceOf(m_text));
         updateGeometry();
     }
 }

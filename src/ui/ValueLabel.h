@@ -36,8 +36,10 @@ protected:
 
 private:
     // Where the text is drawn, within the contents.
-    QRect textRect(const QString& text) const;
-    QSize hintFor(const QString& text) const;
+    // Both from the text's advance, measured once per text.
+    QRect textRect(int advance) const;
+    QSize hintFor(int advance) const;
+    int advanceOf(const QString& text) const { return fontMetrics().horizontalAdvance(text); }
 
     QString m_text;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
