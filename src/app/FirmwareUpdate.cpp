@@ -81,6 +81,14 @@ QString bootloaderFolder(const QString& startDirectory)
 
 QString programmerTool(const QString& folder)
 {
+#ifdef Q_OS_WIN
+    // The command interpreter runs AVROSP through the executable extensions.
+    for (const char* extension : {".exe", ".com", ".bat", ".cmd"}) {
+        const QString tool = findProgramFile(folder, {QString::fromLatin1(kTool) + extension});
+        if (QFileInfo(tool).isFile())
+            return tool;
+    }
+#endif
     return findProgramFile(folder, {kTool});
 }
 
@@ -134,14 +142,11 @@ FirmwareOutcome updateFirmware(LinkControl& link, const QString& startDirectory,
     const QString found = bootloaderFolder(startDirectory);
     const QString folder = found.isEmpty() ? QDir(startDirectory).filePath(kFolder) : found;
     const QString tool = programmerTool(folder);
-#ifndef Q_OS_WIN
-    // No command interpreter here tells the operator that the tool is missing; say so before
-    // the port is closed for nothing.
+    // Said before the port is closed for an update that cannot happen.
     if (!QFileInfo(tool).isFile()) {
         message("Nie odnaleziono programatora:\n%1", tool);
         return FirmwareOutcome::ToolMissing;
     }
-#endif
 
     closePortAndWait(link, closeWaitMs);
 

@@ -22,7 +22,8 @@ QString firmwareCommandLine(const QString& startDirectory);
 // The boot-loader folder under startDirectory, whatever its letter case; empty when none.
 // The copy and the tool's hex file are both in this one folder.
 QString bootloaderFolder(const QString& startDirectory);
-// The programmer tool in that folder, whatever its letter case.
+// The programmer tool in that folder, whatever its letter case (on Windows AVROSP with an
+// executable extension, as the command interpreter finds it); its plain path when missing.
 QString programmerTool(const QString& folder);
 
 struct ProgramStart

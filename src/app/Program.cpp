@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include <QApplication>
+#include <QStringDecoder>
 
 #include "app/TForm1.h"
 #include "app/TO_programieForm.h"
@@ -51,12 +52,24 @@ int runProgram()
     return QApplication::exec();
 }
 
+namespace {
+
+// The program's own texts are UTF-8; the system's (on Windows) are in its ANSI code page.
+QString exceptionText(const char* what)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(what);
+    return utf8.hasError() ? QString::fromLocal8Bit(what) : text;
+}
+
+} // namespace
+
 int runGuarded(const std::function<int()>& start)
 {
     try {
         return start();
     } catch (const std::exception& e) {
-        dialogs().showMessage(QString::fromLocal8Bit(e.what()));
+        dialogs().showMessage(exceptionText(e.what()));
     } catch (...) {
         dialogs().showMessage(QString());
     }

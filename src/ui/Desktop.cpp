@@ -6,6 +6,8 @@
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
+
+#include <string>
 #endif
 
 namespace kx {
@@ -41,16 +43,18 @@ bool QtDesktop::startDetached(const QString& program, const QStringList& argumen
 bool QtDesktop::startCommandLine(const QString& commandLine, const QString& workingDirectory)
 {
 #ifdef Q_OS_WIN
-    // QProcess would quote the arguments of its own; the line must reach the program as
-    // written, quotes included, as WinExec passes it.
-    const QString line = commandLine.trimmed();
-    const qsizetype blank = line.indexOf(u' ');
+    // QProcess joins its program and arguments into a line quoted its own way; the program
+    // must get this line as written, quotes and blanks included, as WinExec passes it, so
+    // the line QProcess built is replaced by this one.
+    const QStringList words = QProcess::splitCommand(commandLine);
+    if (words.isEmpty())
+        return false;
+    std::wstring line = commandLine.toStdWString();
     QProcess process;
-    process.setProgram(blank < 0 ? line : line.left(blank));
-    if (blank >= 0)
-        process.setNativeArguments(line.mid(blank + 1));
+    process.setProgram(words.first());
     process.setWorkingDirectory(workingDirectory);
-    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
+    process.setCreateProcessArgumentsModifier([line](QProcess::CreateProcessArguments* args) mutable {
+        args->arguments = line.data();
         // A console of its own, shown, whatever console this program has.
         args->flags &= ~static_cast<DWORD>(DETACHED_PROCESS | CREATE_NO_WINDOW);
         args->flags |= CREATE_NEW_CONSOLE;

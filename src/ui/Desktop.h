@@ -21,7 +21,7 @@ public:
     virtual bool startDetached(const QString& program, const QStringList& arguments,
                                const QString& workingDirectory) = 0;
     // Starts a Windows command line exactly as written, in a console window of its own:
-    // the first word names the program, the rest reaches it unquoted and unchanged.
+    // the first word names the program, which gets the whole line unchanged.
     // Elsewhere the line is split into words as a shell would.
     virtual bool startCommandLine(const QString& commandLine, const QString& workingDirectory) = 0;
 };

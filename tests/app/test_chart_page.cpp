@@ -211,7 +211,7 @@ private slots:
         QCOMPARE(chart->legend->itemCount(), kTraceCount);
         QCOMPARE(chart->legend->iconSize().width(), 10);
         // Zoom by a rectangle of our own rule (the smallest one).
-        QCOMPARE(chart->selectionRectMode(), QCP::srmCustom);
+        QCOMPARE(int(chart->selectionRectMode()), int(QCP::srmCustom));
         QCOMPARE(chart->cursor().shape(), Qt::CrossCursor);
     }
 

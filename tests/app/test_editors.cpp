@@ -469,6 +469,7 @@ private slots:
 
     void endToEndWithTheSimulator()
     {
+        KX_NEEDS_SIMULATOR();
         SimProcess sim;
         QVERIFY(sim.valid());
         RecordingDialogs dialogs;
@@ -538,6 +539,7 @@ private slots:
     // values shown before are new again.
     void restoreDefaultsWithTheSimulator()
     {
+        KX_NEEDS_SIMULATOR();
         SimProcess sim;
         QVERIFY(sim.valid());
         RecordingDialogs dialogs;

@@ -45,14 +45,27 @@ struct ScopedPath
     ~ScopedPath() { qputenv("PATH", previous); }
 };
 
-// A stand-in for the programmer tool: writes its arguments, one a line, beside itself.
+// A stand-in for the programmer tool: writes its arguments, one a line, beside itself. On
+// Windows the command interpreter finds the tool by its extension, and the stand-in is a
+// Windows program of the tests' own (tests/win/programmer_standin.cpp).
 const QByteArray kTool = "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"${0%/*}/args.txt\"\n";
 const QFile::Permissions kExecutable =
     QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
+#ifdef Q_OS_WIN
+const QString kToolName = "AVROSP.exe";
+#else
+const QString kToolName = "AVROSP";
+#endif
 
 QStringList toolArguments(const QString& hexFile)
 {
     return {"-dATmega16", "-pf", "-vf", "-if" + hexFile, "-e"};
+}
+
+// A path as the program shows it in a message.
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
 }
 
 // The program in a fresh StartDirectory that holds a boot-loader folder with the tool and an
@@ -66,6 +79,7 @@ struct Fixture
     std::unique_ptr<Program> program;
     QString folder;
     QString target;
+    QString tool;
     QString chosen;
 
     explicit Fixture(const QString& folderName = "Bootloader", bool withTool = true)
@@ -76,10 +90,11 @@ struct Fixture
         if (!folderName.isEmpty()) {
             start.makeFolder(folderName);
             if (withTool)
-                writeFile(QDir(folder).filePath("AVROSP"), kTool, kExecutable);
+                writeFile(QDir(folder).filePath(kToolName), kTool, kExecutable);
             writeFile(QDir(folder).filePath("program.hex"), "old firmware");
         }
         target = QDir(folder).filePath("program.hex");
+        tool = QDir(folder).filePath(kToolName);
         start.makeFolder("fw");
         chosen = start.path("fw/new.hex");
         writeFile(chosen, ":10000000new firmware\n");
@@ -90,12 +105,36 @@ struct Fixture
     TForm1* main() const { return program->mainWindow(); }
     LinkControl& link() const { return main()->link(); }
     void update() const { main()->findChild<QAction*>("Aktualizacja1")->trigger(); }
+    // What is wrong with the programmer's start, or nothing: started once, on Windows as the
+    // command interpreter's line, elsewhere as the tool with its arguments in StartDirectory.
+    QString programmerStartProblem() const
+    {
+#ifdef Q_OS_WIN
+        if (!desktop.started.isEmpty() ||
+            desktop.commandLines != QStringList{firmwareCommandLine(start.root)})
+            return "command lines: " + desktop.commandLines.join(" | ");
+#else
+        if (desktop.started.size() != 1 || !desktop.commandLines.isEmpty())
+            return QString("%1 started").arg(desktop.started.size());
+        const RecordingDesktop::Start& s = desktop.started[0];
+        if (s.program != tool || s.arguments != toolArguments(target) ||
+            s.workingDirectory != start.root)
+            return s.program + " " + s.arguments.join(' ') + " in " + s.workingDirectory;
+#endif
+        return {};
+    }
     QStringList folderEntries() const
     {
         return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                                       QDir::Name);
     }
 };
+
+#ifdef Q_OS_WIN
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
+#endif
 
 } // namespace
 
@@ -139,10 +178,12 @@ private slots:
             << QStringList{"bootloader/"} << QStringList{"Bootloader"} << "bootloader";
         QTest::newRow("upper case")
             << QStringList{"BOOTLOADER/"} << QStringList{"Bootloader"} << "BOOTLOADER";
+#ifndef Q_OS_WIN // one folder on a file system that ignores letter case
         QTest::newRow("both spellings: its own first")
             << QStringList{"Help/", "help/"} << QStringList{"help"} << "help";
         QTest::newRow("a file does not stand for a folder")
             << QStringList{"help", "HELP/x"} << QStringList{"help", "x"} << "HELP/x";
+#endif
         QTest::newRow("folder and file")
             << QStringList{"HELP/kx350t-pc.HLP"} << QStringList{"help", "KX350T-PC.hlp"}
             << "HELP/kx350t-pc.HLP";
@@ -166,7 +207,8 @@ private slots:
                 QVERIFY(writeFile(dir.filePath(entry), "x"));
             }
         }
-        QCOMPARE(findProgramFile(dir.path(), parts), QDir(dir.path()).filePath(found));
+        const QString path = findProgramFile(dir.path(), parts);
+        QVERIFY2(path.compare(QDir(dir.path()).filePath(found), kPathCase) == 0, qPrintable(path));
     }
 
     void bootloaderFolderIsAFolder()
@@ -175,10 +217,12 @@ private slots:
         QCOMPARE(bootloaderFolder(dir.path()), QString());
         QVERIFY(writeFile(dir.filePath("bootloader"), "not a folder"));
         QCOMPARE(bootloaderFolder(dir.path()), QString());
+        QVERIFY(QFile::remove(dir.filePath("bootloader")));
         QVERIFY(QDir(dir.path()).mkdir("BootLoader"));
-        QCOMPARE(bootloaderFolder(dir.path()), dir.filePath("BootLoader"));
-        QVERIFY(writeFile(dir.filePath("BootLoader/avrosp"), kTool));
-        QCOMPARE(programmerTool(dir.filePath("BootLoader")), dir.filePath("BootLoader/avrosp"));
+        QCOMPARE(bootloaderFolder(dir.path()).compare(dir.filePath("BootLoader"), kPathCase), 0);
+        const QString tool = dir.filePath("BootLoader/" + kToolName.toLower());
+        QVERIFY(writeFile(tool, kTool));
+        QCOMPARE(programmerTool(dir.filePath("BootLoader")).compare(tool, kPathCase), 0);
     }
 
     void programmerAloneGetsTheToolsArguments()
@@ -193,6 +237,9 @@ private slots:
     // command after -e is run here as the terminal would run it, with a shell that ends at once.
     void programmerInATerminalRunsTheToolThenAShell()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows starts the programmer through its command interpreter");
+#endif
         QTemporaryDir dir;
         const QString folder = dir.filePath("a \"quoted\" $HOME folder");
         QVERIFY(QDir().mkpath(folder));
@@ -233,6 +280,7 @@ private slots:
 
     void cancelledDialogLeavesAnOpenPortOpen()
     {
+        KX_NEEDS_SIMULATOR();
         SimProcess sim;
         QVERIFY(sim.valid());
         Fixture f;
@@ -265,19 +313,18 @@ private slots:
         QVERIFY2(f.dialogs.messages.isEmpty(), qPrintable(f.dialogs.texts().join('|')));
         QCOMPARE(readFile(f.target), readFile(f.chosen));
         // Replaced through a temporary file that is gone again; no second folder was made.
-        QCOMPARE(f.folderEntries(), (QStringList{"AVROSP", "program.hex"}));
+        QCOMPARE(f.folderEntries(), (QStringList{kToolName, "program.hex"}));
         QCOMPARE(QDir(f.start.root).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                  (QStringList{"bin", folderName, "fw"}));
         // The tool flashes the very file just copied.
-        QCOMPARE(f.desktop.started.size(), 1);
-        QCOMPARE(f.desktop.started[0].program, QDir(f.folder).filePath("AVROSP"));
-        QCOMPARE(f.desktop.started[0].arguments, toolArguments(f.target));
-        QCOMPARE(f.desktop.started[0].workingDirectory, f.start.root);
-        QVERIFY(f.desktop.commandLines.isEmpty());
+        QCOMPARE(f.programmerStartProblem(), QString());
     }
 
     void startsInATerminalWhereOneIsOnThePath()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows starts the programmer through its command interpreter");
+#endif
         Fixture f;
         const QString terminal = f.start.path("bin/x-terminal-emulator");
         QVERIFY(writeFile(terminal, "#!/bin/sh\n", kExecutable));
@@ -300,13 +347,14 @@ private slots:
         f.update();
         QVERIFY2(!loopRan, "the update waited for something");
         QCOMPARE(readFile(f.target), readFile(f.chosen));
-        QCOMPARE(f.desktop.started.size(), 1);
+        QCOMPARE(f.programmerStartProblem(), QString());
     }
 
     // The wait runs the event loop, so the link handles the engine's report (notice and all)
     // before the copy; the port stays closed until the wizard connects again.
     void closesAnOpenPortBeforeTheCopy()
     {
+        KX_NEEDS_SIMULATOR();
         SimProcess sim;
         QVERIFY(sim.valid());
         Fixture f;
@@ -331,7 +379,7 @@ private slots:
         QCOMPARE(f.dialogs.texts(), QStringList{"Zamknieto port " + sim.port});
         QCOMPARE(startsDuringNotice, 0);
         QCOMPARE(readFile(f.target), readFile(f.chosen));
-        QCOMPARE(f.desktop.started.size(), 1);
+        QCOMPARE(f.programmerStartProblem(), QString());
 
         QTest::qWait(300);
         QVERIFY(!link.PortOpen);
@@ -344,14 +392,16 @@ private slots:
         f.link().PortOpen = true; // no engine behind it: no report will come
         QCOMPARE(updateFirmware(f.link(), f.start.root, 200), FirmwareOutcome::Started);
         QCOMPARE(readFile(f.target), readFile(f.chosen));
-        QCOMPARE(f.desktop.started.size(), 1);
+        QCOMPARE(f.programmerStartProblem(), QString());
     }
 
     void failedCopyIsReportedAndStartsNothing_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::newRow("target is a folder") << "folder";
+#ifndef Q_OS_WIN // a link on Windows is a shortcut file, which the file dialog resolves
         QTest::newRow("target links into a missing folder") << "dangling";
+#endif
         QTest::newRow("chosen file gone") << "gone";
     }
 
@@ -361,7 +411,7 @@ private slots:
     {
         QFETCH(QString, kind);
         Fixture f;
-        QString expected = QString::fromUtf8("Nie można zapisać pliku:\n") + f.target;
+        QString expected = QString::fromUtf8("Nie można zapisać pliku:\n") + shown(f.target);
         if (kind == "folder") {
             QVERIFY(QFile::remove(f.target));
             QVERIFY(QDir(f.folder).mkpath("program.hex"));
@@ -371,7 +421,7 @@ private slots:
             QVERIFY(QFile::link(f.start.path("missing/program.hex"), f.target));
         } else {
             QVERIFY(QFile::remove(f.chosen));
-            expected = QString::fromUtf8("Nie można odczytać pliku:\n") + f.chosen;
+            expected = QString::fromUtf8("Nie można odczytać pliku:\n") + shown(f.chosen);
         }
         const QStringList before = f.folderEntries();
 
@@ -392,7 +442,9 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::newRow("its own path") << "path";
         QTest::newRow("a path through ..") << "dotdot";
+#ifndef Q_OS_WIN // a link on Windows is a shortcut file, which the file dialog resolves
         QTest::newRow("a link to it") << "link";
+#endif
     }
 
     void choosingTheTargetItselfCopiesNothing()
@@ -411,8 +463,7 @@ private slots:
         QVERIFY2(f.dialogs.messages.isEmpty(), qPrintable(f.dialogs.texts().join('|')));
         QCOMPARE(readFile(f.target), QByteArray("old firmware"));
         QVERIFY(!QFileInfo(f.target).isSymLink());
-        QCOMPARE(f.desktop.started.size(), 1);
-        QCOMPARE(f.desktop.started[0].arguments, toolArguments(f.target));
+        QCOMPARE(f.programmerStartProblem(), QString());
     }
 
     // Nothing here would tell the operator that the tool is missing; the port is not closed
@@ -432,8 +483,10 @@ private slots:
         const QString tool =
             QDir(folderName.isEmpty() ? f.start.path("Bootloader") : f.folder).filePath("AVROSP");
         QCOMPARE(updateFirmware(f.link(), f.start.root, 200), FirmwareOutcome::ToolMissing);
-        QCOMPARE(f.dialogs.texts(),
-                 QStringList{QString::fromUtf8("Nie odnaleziono programatora:\n") + tool});
+        QCOMPARE(f.dialogs.texts().size(), 1);
+        const QString expected = QString::fromUtf8("Nie odnaleziono programatora:\n") + shown(tool);
+        QVERIFY2(f.dialogs.texts()[0].compare(expected, kPathCase) == 0,
+                 qPrintable(f.dialogs.texts()[0]));
         QVERIFY(f.link().PortOpen);
         QCOMPARE(f.desktop.count(), 0);
         if (folderName.isEmpty())
@@ -450,9 +503,26 @@ private slots:
         QCOMPARE(updateFirmware(f.link(), f.start.root), FirmwareOutcome::StartFailed);
         QCOMPARE(f.dialogs.texts(),
                  QStringList{QString::fromUtf8("Nie można uruchomić programatora:\n") +
-                             QDir(f.folder).filePath("AVROSP")});
+                             shown(f.tool)});
         QCOMPARE(readFile(f.target), readFile(f.chosen));
     }
+
+#ifdef Q_OS_WIN
+    // WinExec's contract: the program gets the line as written, not as QProcess would quote
+    // its words.
+    void theCommandLineReachesTheProgramUnchanged()
+    {
+        QTemporaryDir dir;
+        const QString program = QDir::toNativeSeparators(dir.filePath("tool.exe"));
+        QVERIFY(QFile::copy(
+            QDir(QCoreApplication::applicationDirPath()).filePath(KX_PROGRAMMER_STANDIN), program));
+        const QString line = '"' + program + "\"  -if\"C:\\a b\\p.hex\" -e\"  \\\"x\\\" ";
+        QVERIFY(QtDesktop().startCommandLine(line, dir.path()));
+        const QString recorded = dir.filePath("commandline.txt");
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(recorded).size() > 0, 20000);
+        QCOMPARE(QString::fromUtf8(readFile(recorded)), line);
+    }
+#endif
 
     void copiesAFileOfManyChunksWhole()
     {
@@ -471,15 +541,27 @@ private slots:
         QCOMPARE(readFile(dir.filePath("program.hex")), QByteArray());
     }
 
-    // The desktop's own start, no recorder: the tool really runs, detached.
+    // The desktop's own start, no recorder: the tool really runs, detached (on Windows through
+    // "cmd /k", whose console stays open), and gets exactly the arguments of the line.
     void theToolReallyStarts()
     {
         Fixture f;
+#ifdef Q_OS_WIN
+        QVERIFY(QFile::remove(f.tool));
+        QVERIFY(QFile::copy(
+            QDir(QCoreApplication::applicationDirPath()).filePath(KX_PROGRAMMER_STANDIN), f.tool));
+#endif
         setDesktop(nullptr);
         f.update();
         const QString args = QDir(f.folder).filePath("args.txt");
-        QTRY_VERIFY(QFile::exists(args));
-        QTRY_COMPARE(QString::fromUtf8(readFile(args)), toolArguments(f.target).join('\n') + '\n');
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(args), 20000);
+        QTRY_COMPARE(QString::fromUtf8(readFile(args)),
+                     toolArguments(shown(f.target)).join('\n') + '\n');
+#ifdef Q_OS_WIN
+        // The line as the tool got it from the command interpreter.
+        qInfo("programmer started as: %s",
+              readFile(QDir(f.folder).filePath("commandline.txt")).constData());
+#endif
     }
 };
 

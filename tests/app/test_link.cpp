@@ -237,6 +237,7 @@ private slots:
 
     void connectAndHangUpAgainstThePseudoTerminal()
     {
+        KX_NEEDS_PTY();
         kx::test::PtyPair pty;
         QVERIFY(pty.valid());
         RecordingDialogs dialogs;
@@ -268,6 +269,7 @@ private slots:
 
     void connectReadAndHangUpWithTheSimulator()
     {
+        KX_NEEDS_SIMULATOR();
         SimProcess sim({"--hangup-after", "1500"});
         QVERIFY(sim.valid());
         RecordingDialogs dialogs;
@@ -297,6 +299,7 @@ private slots:
 
     void wizardOpenShowsNoNotice()
     {
+        KX_NEEDS_PTY();
         kx::test::PtyPair pty;
         QVERIFY(pty.valid());
         RecordingDialogs dialogs;
@@ -382,6 +385,7 @@ private slots:
     void monitorLines()
     {
         // A request shows once the engine has taken it: a port for the requests to go to.
+        KX_NEEDS_PTY();
         kx::test::PtyPair pty;
         QVERIFY(pty.valid());
         Fixture f;

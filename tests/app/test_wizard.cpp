@@ -91,6 +91,7 @@ private slots:
 
     void connectsAndReadsEverything()
     {
+        KX_NEEDS_SIMULATOR();
         Fixture f;
         QVERIFY(f.sim.valid());
         QList<int> progress;
@@ -144,6 +145,7 @@ private slots:
 
     void deviceAnsweringFromItsSecondRequest()
     {
+        KX_NEEDS_SIMULATOR();
         Fixture f({"--ignore-first", "1"});
         f.connect();
         QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);
@@ -153,6 +155,7 @@ private slots:
 
     void silentDeviceUntilAborted()
     {
+        KX_NEEDS_SIMULATOR();
         Fixture f({"--silent"});
         f.connect();
         QTRY_COMPARE(f.wizard->state().WizardStep, 2);
@@ -184,6 +187,7 @@ private slots:
     // opened.
     void abortBeforeThePortIsOpened()
     {
+        KX_NEEDS_SIMULATOR();
         Fixture f;
         QVERIFY(f.sim.valid());
         QTest::mouseClick(f.button("BitBtn3"), Qt::LeftButton);
@@ -211,6 +215,7 @@ private slots:
 
     void otherDeviceTypeIsReportedOnce()
     {
+        KX_NEEDS_SIMULATOR();
         Fixture f({"--identity", "RN3"});
         f.connect();
         QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);
@@ -239,6 +244,7 @@ private slots:
 
     void reconnectPassesTheKeptSteps()
     {
+        KX_NEEDS_SIMULATOR();
         Fixture f;
         f.connect();
         QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);

@@ -1,9 +1,9 @@
 #include <QtTest>
 
-#include <QStringDecoder>
 
 #include "measure/ChartFile.h"
 #include "measure/ChartSeries.h"
+#include "Windows1250.h"
 
 using namespace kx;
 
@@ -11,8 +11,7 @@ namespace {
 
 QString decoded(const std::string& bytes)
 {
-    QStringDecoder cp1250("windows-1250");
-    return cp1250(QByteArray::fromStdString(bytes));
+    return fromWindows1250(QByteArray::fromStdString(bytes));
 }
 
 std::string write(std::span<const ChartFileSeries> series, char separator)

@@ -326,8 +326,12 @@ private slots:
                 rows.append(r);
             }
         };
-#if defined(__GLIBC__) && __GLIBC_PREREQ(2, 33) && !defined(__SANITIZE_ADDRESS__) &&               \
-    !defined(__SANITIZE_THREAD__)
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if __GLIBC_PREREQ(2, 33)
+#define KX_HEAP_IN_USE 1
+#endif
+#endif
+#ifdef KX_HEAP_IN_USE
         // Heap in use, small blocks and mapped ones, before and after: the rows, the block
         // table and the allocator's own headers.
         const auto inUse = [] {

@@ -2,9 +2,40 @@
 
 // A pseudo-terminal pair for tests: the code under test opens slavePath() as its serial port,
 // the test plays the device on the master side. Header-only, standard C++ and POSIX, no Qt.
+// Windows has no pseudo-terminals: there a pair is never valid, and KX_NEEDS_PTY() skips the
+// case that needs one.
 
 #include <chrono>
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+
+#define KX_NEEDS_PTY() QSKIP("this system has no pseudo-terminals")
+
+namespace kx::test {
+
+class PtyPair
+{
+public:
+    bool valid() const { return false; }
+    const std::string& slavePath() const { return m_slavePath; }
+    void closeMaster() {}
+    bool write(const std::vector<uint8_t>&) { return false; }
+    bool write(const uint8_t*, std::size_t) { return false; }
+    std::vector<uint8_t> read(std::size_t, std::chrono::milliseconds) { return {}; }
+
+private:
+    std::string m_slavePath;
+};
+
+} // namespace kx::test
+
+#else
+
+#define KX_NEEDS_PTY() (void)0
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -97,3 +128,5 @@ private:
 };
 
 } // namespace kx::test
+
+#endif
