@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix
   wine wine64
+  nsis qt6-translations-l10n openbox wmctrl
   xvfb xauth fonts-dejavu-core
   locales
   dpkg-dev file desktop-file-utils
