@@ -161,8 +161,17 @@ TAsystentForm::TAsystentForm(DeviceModel& model, PortLink& link,
     m_port->setAccessibleName("port");
     for (int n = 1; n <= 16; ++n)
         m_port->addItem(QString("COM%1").arg(n));
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        m_port->addItem(info.systemLocation());
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        // By the name the operator knows: COM12 on Windows (the engine opens it as \\.\COM12),
+        // a device path elsewhere. Each port once.
+#ifdef Q_OS_WIN
+        const QString name = info.portName();
+#else
+        const QString name = info.systemLocation();
+#endif
+        if (m_port->findText(name) < 0)
+            m_port->addItem(name);
+    }
     // The saved default port, so the port connected to at start-up is the one stored.
     m_port->setCurrentText(link.defaultPort());
     bottom->addWidget(m_port);

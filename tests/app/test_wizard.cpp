@@ -1,6 +1,9 @@
 #include <QtTest>
 
 #include <QComboBox>
+#include <QSerialPortInfo>
+
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -88,6 +91,33 @@ class TestWizard : public QObject
 
 private slots:
     void initTestCase() { writeDefaultConfig(); }
+
+    // COM1 to COM16 first, then every port of the system once, by the name the operator knows
+    // it by: COMn on Windows, never its device-namespace path \\.\COMn; a device path
+    // elsewhere.
+    void portListHoldsTheSystemsPorts()
+    {
+        RecordingDialogs dialogs;
+        Program program;
+        const QComboBox* box = program.mainWindow()->findChild<TAsystentForm*>()->portBox();
+        QStringList items;
+        for (int i = 0; i < box->count(); ++i)
+            items << box->itemText(i);
+        QStringList com;
+        for (int n = 1; n <= 16; ++n)
+            com << QString("COM%1").arg(n);
+        QCOMPARE(items.mid(0, 16), com);
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+            const QString name = info.portName();
+#else
+            const QString name = info.systemLocation();
+#endif
+            QCOMPARE(items.count(name), 1);
+        }
+        for (const QString& item : items)
+            QVERIFY2(!item.startsWith("\\\\.\\"), qPrintable(item));
+    }
 
     void connectsAndReadsEverything()
     {
