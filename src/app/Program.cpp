@@ -42,12 +42,17 @@ void Program::start()
 int runProgram()
 {
     Program program;
-    // Ended by the system or a terminal: closed as by the close button, so config.ini is
-    // written, and the run ends even if a message box is open.
-    TerminationSignals terminate([&program] {
+    // Ended by the system, a terminal or the end of the desktop session (logging off, shutting
+    // down): closed as by the close button, so config.ini is written, and the run ends even if
+    // a message box is open. The session's end is asked for before the system ends the
+    // process, so the file is written in time.
+    const auto closeAsByTheCloseButton = [&program] {
         program.mainWindow()->close();
         QCoreApplication::exit(0);
-    });
+    };
+    TerminationSignals terminate(closeAsByTheCloseButton);
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, program.mainWindow(),
+                     closeAsByTheCloseButton, Qt::DirectConnection);
     program.start();
     return QApplication::exec();
 }
