@@ -4,7 +4,10 @@
 // the program's own CPU share while it measures at the full rate, with the indicator tab
 // shown, and with the chart tab shown and recording (everything each sample does runs:
 // displays, "autoodczyt" registering, chart points).
-// Usage: bench_measurement [seconds of the continuous run, default 30]
+// Usage: bench_measurement [seconds of the continuous run, default 30] [--port NAME]
+// With --port the program connects to a simulator already running behind that port (on
+// Windows, where the simulator cannot run, a COM port that wine maps onto its terminal);
+// otherwise it starts one of its own.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTabWidget>
@@ -71,11 +74,20 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 30;
+    int seconds = 30;
+    QString givenPort;
+    const QStringList args = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == "--port" && i + 1 < args.size())
+            givenPort = args[++i];
+        else
+            seconds = std::max(1, args[i].toInt());
+    }
 
     bench::Simulator sim;
-    if (!sim.start()) {
-        std::fprintf(stderr, "the simulator did not start\n");
+    if (givenPort.isEmpty() ? !sim.start() : !sim.useGiven(givenPort)) {
+        std::fprintf(stderr, "the simulator did not start (on this system, name its port: "
+                             "--port NAME)\n");
         return 1;
     }
     bench::PrintedDialogs dialogs;

@@ -11,8 +11,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <fstream>
@@ -49,10 +51,19 @@ inline bool runUntil(const std::function<bool()>& done, int timeoutMs)
 // User and system CPU time of the whole process, in seconds.
 inline double cpuSeconds()
 {
+#ifdef _WIN32
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto seconds = [](FILETIME f) {
+        return double((ULONGLONG(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+#else
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+#endif
 }
 
 // Messages go to standard error: nobody is there to dismiss a box. Questions get `answer`,
@@ -78,22 +89,36 @@ struct PrintedDialogs : kx::Dialogs
     QString saveFileName(const QString&, const QString&, QString*) override { return fileName; }
 };
 
-// The simulated device as a process; `port` is the terminal to open.
+// The simulated device as a process; `port` is the terminal to open. Where the simulator cannot
+// run (Windows), the caller starts it and names the port it reaches it by (`useGiven`).
 struct Simulator
 {
     QProcess process;
     QString port;
 
+    bool useGiven(const QString& given)
+    {
+        port = given;
+        return !port.isEmpty();
+    }
+
     bool start(const QStringList& args = {})
     {
+#ifndef KX_SIM_PATH
+        Q_UNUSED(args);
+        return false;
+#else
         process.start(KX_SIM_PATH, args);
         if (!process.waitForStarted(5000) || !process.waitForReadyRead(5000))
             return false;
         port = QString::fromLocal8Bit(process.readLine()).trimmed();
         return port.startsWith('/');
+#endif
     }
     ~Simulator()
     {
+        if (process.state() == QProcess::NotRunning)
+            return;
         process.terminate();
         if (!process.waitForFinished(3000))
             process.kill();
