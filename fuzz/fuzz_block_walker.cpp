@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "protocol/BlockWalker.h"
-#include "protocol/Frame.h"
-#include "protocol/RequestSender.h"
+#include "core/protocol/BlockWalker.h"
+#include "core/protocol/Frame.h"
+#include "core/protocol/RequestSender.h"
 
 namespace {
 

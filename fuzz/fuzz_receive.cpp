@@ -12,11 +12,11 @@
 #include <span>
 #include <string>
 
-#include "device/DeviceModel.h"
-#include "device/SyncCycle.h"
-#include "measure/Measurement.h"
-#include "protocol/FrameRouter.h"
-#include "protocol/ReplyDispatch.h"
+#include "core/device/DeviceModel.h"
+#include "core/device/SyncCycle.h"
+#include "core/measure/Measurement.h"
+#include "core/protocol/FrameRouter.h"
+#include "core/device/ReplyDispatch.h"
 
 namespace {
 

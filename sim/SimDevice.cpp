@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "protocol/Commands.h"
+#include "core/protocol/Commands.h"
 
 namespace kx::sim {
 

@@ -27,8 +27,8 @@
 #include <string>
 #include <vector>
 
-#include "device/DeviceModel.h"
-#include "protocol/Frame.h"
+#include "core/device/DeviceModel.h"
+#include "core/protocol/Frame.h"
 
 namespace kx::sim {
 

@@ -19,10 +19,10 @@
 #include <qcustomplot.h>
 
 #include "Measures.h"
-#include "measure/ChartPage.h"
-#include "measure/ChartPlottable.h"
-#include "measure/ChartRecording.h"
-#include "measure/ChartSeries.h"
+#include "ui/chart/ChartPage.h"
+#include "ui/chart/ChartPlottable.h"
+#include "core/chart/ChartRecording.h"
+#include "core/chart/ChartSeries.h"
 
 using namespace kx;
 using Clock = std::chrono::steady_clock;

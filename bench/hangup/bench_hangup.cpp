@@ -14,11 +14,11 @@
 #include "BenchProgram.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
-#include "device/DevicePage.h"
-#include "measure/IndicatorPage.h"
-#include "measure/MeasurementControl.h"
-#include "serial/LinkControl.h"
-#include "ui/ValueLabel.h"
+#include "ui/device/DevicePage.h"
+#include "ui/measure/IndicatorPage.h"
+#include "ui/measure/MeasurementControl.h"
+#include "ui/link/LinkControl.h"
+#include "ui/common/ValueLabel.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "measure/RegisterPage.h"
-#include "measure/RegisterTableModel.h"
+#include "ui/register/RegisterPage.h"
+#include "ui/register/RegisterTableModel.h"
 
 using namespace kx;
 using Clock = std::chrono::steady_clock;

@@ -22,8 +22,8 @@
 
 #include "Measures.h"
 #include "app/TForm1.h"
-#include "ui/Dialogs.h"
-#include "wizard/TAsystentForm.h"
+#include "ui/common/Dialogs.h"
+#include "ui/wizard/TAsystentForm.h"
 
 namespace bench {
 

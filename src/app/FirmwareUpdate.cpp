@@ -9,9 +9,9 @@
 #include <QTimer>
 
 #include "app/ProgramPaths.h"
-#include "serial/LinkControl.h"
-#include "ui/Desktop.h"
-#include "ui/Dialogs.h"
+#include "ui/link/LinkControl.h"
+#include "ui/common/Desktop.h"
+#include "ui/common/Dialogs.h"
 
 namespace kx {
 

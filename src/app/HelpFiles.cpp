@@ -4,8 +4,8 @@
 #include <QUrl>
 
 #include "app/ProgramPaths.h"
-#include "ui/Desktop.h"
-#include "ui/Dialogs.h"
+#include "ui/common/Desktop.h"
+#include "ui/common/Dialogs.h"
 
 namespace kx {
 

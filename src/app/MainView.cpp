@@ -1,7 +1,7 @@
 #include "app/MainView.h"
 
-#include "device/DevicePage.h"
-#include "measure/IndicatorPage.h"
+#include "ui/device/DevicePage.h"
+#include "ui/measure/IndicatorPage.h"
 
 namespace kx {
 

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "protocol/ReplyDispatch.h"
+#include "core/device/ReplyDispatch.h"
 
 namespace kx {
 

@@ -6,11 +6,11 @@
 #include "app/TForm1.h"
 #include "app/TO_programieForm.h"
 #include "app/TerminationSignals.h"
-#include "device/DeviceSync.h"
-#include "measure/TKonigLiniiForm.h"
-#include "protocol/TCOM_DBG_Form.h"
-#include "ui/Dialogs.h"
-#include "wizard/TAsystentForm.h"
+#include "ui/device/DeviceSync.h"
+#include "ui/chart/TKonigLiniiForm.h"
+#include "ui/monitor/TCOM_DBG_Form.h"
+#include "ui/common/Dialogs.h"
+#include "ui/wizard/TAsystentForm.h"
 
 namespace kx {
 

@@ -5,9 +5,9 @@
 #include <QSaveFile>
 
 #include "app/TForm1.h"
-#include "measure/ChartPage.h"
-#include "measure/IndicatorPage.h"
-#include "measure/RegisterPage.h"
+#include "ui/chart/ChartPage.h"
+#include "ui/measure/IndicatorPage.h"
+#include "ui/register/RegisterPage.h"
 
 namespace kx {
 

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "app/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 
 namespace kx {
 

@@ -10,9 +10,9 @@
 #include <memory>
 #include <span>
 
-#include "device/DeviceModel.h"
-#include "measure/LineSettings.h"
-#include "serial/LinkControl.h"
+#include "core/device/DeviceModel.h"
+#include "core/chart/LineSettings.h"
+#include "ui/link/LinkControl.h"
 
 class QAction;
 class QActionGroup;

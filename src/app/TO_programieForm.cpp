@@ -1,6 +1,6 @@
 #include "app/TO_programieForm.h"
 
-#include "ui/Dimension.h"
+#include "ui/common/Dimension.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/AboutTexts.h"
-#include "ui/Colours.h"
+#include "ui/common/Colours.h"
 
 // The project's version, from the build.
 #if !defined(KX_VERSION_MAJOR) || !defined(KX_VERSION_MINOR)

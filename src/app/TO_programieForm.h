@@ -1,5 +1,5 @@
 #pragma once
-#include "ui/ToolWindow.h"
+#include "ui/common/ToolWindow.h"
 
 class QPushButton;
 

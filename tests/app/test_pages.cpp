@@ -16,11 +16,11 @@
 
 #include <memory>
 
-#include "device/DevicePage.h"
-#include "measure/IndicatorPage.h"
-#include "ui/CGauge.h"
+#include "ui/device/DevicePage.h"
+#include "ui/measure/IndicatorPage.h"
+#include "ui/common/CGauge.h"
 
-#include "ui/ValueLabel.h"
+#include "ui/common/ValueLabel.h"
 
 using namespace kx;
 

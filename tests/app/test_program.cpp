@@ -12,9 +12,9 @@
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "app/TO_programieForm.h"
-#include "measure/TKonigLiniiForm.h"
-#include "protocol/TCOM_DBG_Form.h"
-#include "wizard/TAsystentForm.h"
+#include "ui/chart/TKonigLiniiForm.h"
+#include "ui/monitor/TCOM_DBG_Form.h"
+#include "ui/wizard/TAsystentForm.h"
 
 using namespace kx;
 

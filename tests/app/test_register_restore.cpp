@@ -10,12 +10,12 @@
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
-#include "app/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 #include "app/TForm1.h"
-#include "measure/MeasurementControl.h"
-#include "measure/RegisterJournal.h"
-#include "measure/RegisterPage.h"
-#include "measure/RegisterTableModel.h"
+#include "ui/measure/MeasurementControl.h"
+#include "core/register/RegisterJournal.h"
+#include "ui/register/RegisterPage.h"
+#include "ui/register/RegisterTableModel.h"
 
 using namespace kx;
 

@@ -14,15 +14,15 @@
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
-#include "app/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 #include "app/TForm1.h"
-#include "measure/IndicatorPage.h"
-#include "measure/RegisterPage.h"
-#include "measure/RegisterTableModel.h"
-#include "measure/TKonigLiniiForm.h"
-#include "wizard/TAsystentForm.h"
+#include "ui/measure/IndicatorPage.h"
+#include "ui/register/RegisterPage.h"
+#include "ui/register/RegisterTableModel.h"
+#include "ui/chart/TKonigLiniiForm.h"
+#include "ui/wizard/TAsystentForm.h"
 
-#include "ui/ValueLabel.h"
+#include "ui/common/ValueLabel.h"
 
 using namespace kx;
 

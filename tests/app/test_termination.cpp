@@ -6,7 +6,7 @@
 #include <csignal>
 
 #include "SimProcess.h"
-#include "app/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 
 // The running program, ended by the system or a terminal: it closes as through its close
 // button, so the settings changed since it started are written.

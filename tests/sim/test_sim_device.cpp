@@ -6,8 +6,8 @@
 #include <cmath>
 #include <random>
 
-#include "protocol/Commands.h"
-#include "protocol/Frame.h"
+#include "core/protocol/Commands.h"
+#include "core/protocol/Frame.h"
 #include "sim/SimDevice.h"
 
 using namespace std::chrono_literals;

@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include "app/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 
 inline void writeDefaultConfig()
 {

@@ -5,7 +5,7 @@
 
 #include <initializer_list>
 
-#include "protocol/Frame.h"
+#include "core/protocol/Frame.h"
 
 inline QByteArray frameBytes(const kx::Frame8& f)
 {

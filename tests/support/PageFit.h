@@ -14,8 +14,8 @@
 #include <qcustomplot.h>
 
 #include "WidgetTexts.h"
-#include "ui/CGauge.h"
-#include "ui/ValueLabel.h"
+#include "ui/common/CGauge.h"
+#include "ui/common/ValueLabel.h"
 
 // A page the way the main window hosts it: in a tab widget of the window's fixed size. The tab
 // widget takes the page (created with new) over.

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "ui/Desktop.h"
+#include "ui/common/Desktop.h"
 
 struct RecordingDesktop : kx::Desktop
 {

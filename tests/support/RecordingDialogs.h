@@ -6,7 +6,7 @@
 #include <functional>
 #include <utility>
 
-#include "ui/Dialogs.h"
+#include "ui/common/Dialogs.h"
 
 struct RecordingDialogs : kx::Dialogs
 {

@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "ui/ValueLabel.h"
+#include "ui/common/ValueLabel.h"
 
 // A label's or button's text, a group's title, a combo's shown item, a box's text.
 inline QString shownText(const QWidget* w)

@@ -22,7 +22,7 @@
 
 #include "app/Program.h"
 #include "app/TForm1.h"
-#include "ui/Dialogs.h"
+#include "ui/common/Dialogs.h"
 
 namespace {
 

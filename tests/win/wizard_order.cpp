@@ -2,7 +2,7 @@
 // separated: what tests/win/end_to_end.sh expects the simulator to have seen.
 #include <cstdio>
 
-#include "protocol/Commands.h"
+#include "core/protocol/Commands.h"
 
 int main()
 {
