@@ -65,14 +65,15 @@ enum class Option
     HangupAfter,
 };
 
-struct OptionSpec
+// An option the simulator knows: its name, whether a value follows, and what it sets.
+struct KnownOption
 {
     std::string_view name; // without the leading "--"
     bool takesValue;
     Option option;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {"link", true, Option::Link},
     {"seed", true, Option::Seed},
     {"verbose", false, Option::Verbose},
@@ -87,19 +88,19 @@ constexpr OptionSpec kOptions[] = {
 };
 
 // The option named exactly, or else the only one the text begins; null when none or several.
-const OptionSpec* findOption(std::string_view typed)
+const KnownOption* findOption(std::string_view typed)
 {
     if (typed.empty())
         return nullptr;
-    for (const OptionSpec& spec : kOptions)
-        if (spec.name == typed)
-            return &spec;
-    const OptionSpec* found = nullptr;
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.name.starts_with(typed)) {
+    for (const KnownOption& known : kOptions)
+        if (known.name == typed)
+            return &known;
+    const KnownOption* found = nullptr;
+    for (const KnownOption& known : kOptions) {
+        if (known.name.starts_with(typed)) {
             if (found)
                 return nullptr;
-            found = &spec;
+            found = &known;
         }
     }
     return found;
@@ -211,11 +212,11 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& args)
             line.help = true;
             continue;
         }
-        const OptionSpec* spec = findOption(std::string_view(name).substr(2));
-        if (!spec)
+        const KnownOption* known = findOption(std::string_view(name).substr(2));
+        if (!known)
             return failure(unknownOption(name));
         std::string value;
-        if (spec->takesValue) {
+        if (known->takesValue) {
             if (equals != std::string::npos)
                 value = arg.substr(equals + 1);
             else if (i + 1 < args.size())
@@ -225,7 +226,7 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& args)
         } else if (equals != std::string::npos) {
             return failure(unknownOption(name));
         }
-        if (auto error = apply(spec->option, name, value, line))
+        if (auto error = apply(known->option, name, value, line))
             return failure(std::move(*error));
     }
     if (firstStray)

@@ -51,17 +51,18 @@ using bench::residentBytes;
 // recording.
 struct Chart
 {
-    ChartPage page;
+    ChartData data;
+    ChartPage page{data};
     QCustomPlot& plot = *page.chart();
-    ChartRecording recording{page.series()};
-    DeviceModel model;
+    ChartRecording recording{data};
+    Sample sample;
     LineSettings lines{50, 0, 50, 75, 50, 150, 50, 225};
-    const ActiveValues active{true, true, true};
 
     Chart()
     {
         page.resize(947, 610);
         recording.record();
+        sample.active = {true, true, true};
     }
     // One sample to all five: three noisy signals, two outputs switching now and then.
     struct Signal
@@ -77,17 +78,17 @@ struct Chart
     void addSample(double t)
     {
         const double base = 40 * std::sin(t * 0.05) + 10 * std::sin(t * 1.3);
-        model.CurrentY = float(base + signal.noise(signal.random));
-        model.CurrentX1 = float(0.6 * base + 20 + signal.noise(signal.random));
-        model.CurrentX2 = float(-0.4 * base - 30 + signal.noise(signal.random));
+        sample.measureTime = t;
+        sample.shown.y = float(base + signal.noise(signal.random));
+        sample.shown.x1 = float(0.6 * base + 20 + signal.noise(signal.random));
+        sample.shown.x2 = float(-0.4 * base - 30 + signal.noise(signal.random));
         if (signal.flip(signal.random) == 0)
             signal.pk1 ^= 1;
         if (signal.flip(signal.random) == 0)
             signal.pk2 ^= 1;
-        model.OutputPK1 = uint8_t(signal.pk1);
-        model.OutputPK2 = uint8_t(signal.pk2);
-        recording.addValues(t, model, active);
-        recording.addOutputLines(t, model, lines);
+        sample.pk1 = signal.pk1 != 0;
+        sample.pk2 = signal.pk2 != 0;
+        recording.add(sample, lines);
     }
 
     void fill(int points)
@@ -152,8 +153,8 @@ int main(int argc, char** argv)
     const long after = residentBytes();
     const double bytesPerPoint = double(after - before) / (5.0 * kPoints);
     std::size_t held = 0;
-    for (ChartSeries* s : chart.page.series())
-        held += s->memoryUsage();
+    for (int t = 0; t < kTraceCount; ++t)
+        held += chart.data.series(static_cast<Trace>(t)).memoryUsage();
 
     chart.showAll();
     const Chart::Redraw full = chart.redraw();

@@ -24,6 +24,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "core/device/DeviceModel.h"
+#include "ui/register/RegisterControl.h"
 #include "ui/register/RegisterPage.h"
 #include "ui/register/RegisterTableModel.h"
 
@@ -68,13 +70,13 @@ struct Export
     bool written = false;
 };
 
-// Through the page, as "     Zapisz       " writes: QSaveFile, progress dialog and all.
-Export save(RegisterPage& page, const QString& fileName, RegisterFileFormat format)
+// As "     Zapisz       " writes: QSaveFile, progress dialog and all.
+Export save(RegisterControl& control, const QString& fileName, RegisterFileFormat format)
 {
     Export e;
     const double cpu0 = threadUs();
     const double wall0 = wallUs();
-    e.written = page.WriteRegisterFile(fileName, format);
+    e.written = control.WriteRegisterFile(fileName, format);
     e.cpuSeconds = (threadUs() - cpu0) / 1e6;
     e.wallSeconds = (wallUs() - wall0) / 1e6;
     e.bytes = QFile(fileName).size();
@@ -95,24 +97,21 @@ int main(int argc, char** argv)
     window.setFixedSize(947, 638);
     auto* page = new RegisterPage;
     window.addTab(page, QStringLiteral("Rejestracja pomiarów"));
-    page->writeHeaderRow();
-    page->setFileHeaderSource([] {
-        RegisterFileHeader h;
-        h.typeName = "KX350T";
-        h.durationSeconds = 10000.0;
-        h.sampling = {false, 10};
-        h.active = {true, true, true};
-        return h;
+    DeviceModel device;
+    device.TypeName = "KX350T";
+    RegisterControl control(page, device, [] {
+        return MeasurementSummary{0, 10000.0, {false, 10}, {true, true, true}};
     });
+    control.writeHeaderRow();
     window.show();
     QApplication::processEvents();
 
     const RegisterOptions options = page->registerOptions();
-    const int64_t stamp = page->now();
+    const int64_t stamp = control.now();
     const long before = residentBytes();
     const double fill0 = wallUs();
     for (int n = 0; n < rows; ++n) {
-        page->addRegistration(sample(n, options, stamp));
+        control.addRegistration(sample(n, options, stamp));
         if (n % kRowsBetweenEvents == 0)
             QApplication::processEvents();
     }
@@ -136,7 +135,7 @@ int main(int argc, char** argv)
         const Registration r = sample(n, options, stamp);
         const double wall0 = wallUs();
         const double cpu0 = threadUs();
-        page->addRegistration(r);
+        control.addRegistration(r);
         const double cpu1 = threadUs();
         const double wall1 = wallUs();
         QApplication::processEvents();
@@ -146,7 +145,7 @@ int main(int argc, char** argv)
         loopCpu.push_back(cpu2 - cpu1);
     }
 
-    const RegisterTableModel& model = page->model();
+    const RegisterTableModel& model = control.model();
     const QTableView* grid = page->grid();
     std::printf("registered %d rows in %.1f s wall (view shown, the event loop every %d)\n", rows,
                 fillSeconds, kRowsBetweenEvents);
@@ -165,8 +164,8 @@ int main(int argc, char** argv)
                 double(after - before) / (1024.0 * 1024.0));
 
     QTemporaryDir dir;
-    const Export txt = save(*page, dir.filePath("rejestr.txt"), RegisterFileFormat::Text);
-    const Export xls = save(*page, dir.filePath("rejestr.xls"), RegisterFileFormat::Excel);
+    const Export txt = save(control, dir.filePath("rejestr.txt"), RegisterFileFormat::Text);
+    const Export xls = save(control, dir.filePath("rejestr.xls"), RegisterFileFormat::Excel);
     for (const auto& [name, e] : {std::pair{".txt", txt}, std::pair{".xls", xls}})
         std::printf("export %s: %.3f s CPU, %.3f s wall, %lld bytes%s\n", name, e.cpuSeconds,
                     e.wallSeconds, static_cast<long long>(e.bytes), e.written ? "" : " (FAILED)");

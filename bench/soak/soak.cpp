@@ -88,8 +88,8 @@ int main(int argc, char** argv)
 
     auto points = [&] {
         long n = 0;
-        for (kx::ChartSeries* s : main->chartPage()->series())
-            n += long(s->size());
+        for (int t = 0; t < kx::kTraceCount; ++t)
+            n += long(main->chart().data().series(static_cast<kx::Trace>(t)).size());
         return n;
     };
     const kx::LinkControl& link = main->link();

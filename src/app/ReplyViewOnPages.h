@@ -1,5 +1,6 @@
 #pragma once
-// What the reply dispatch and the measurement show, carried out on the main window's pages.
+// What the reply dispatch and the measurement show on the device and indicator tabs: the
+// ReplyView that the dispatch draws on, carried out on the main window's pages.
 
 #include <functional>
 
@@ -10,10 +11,10 @@ namespace kx {
 class DevicePage;
 class IndicatorPage;
 
-class MainView : public ReplyView
+class ReplyViewOnPages : public ReplyView
 {
 public:
-    MainView(DevicePage* device, IndicatorPage* indicators);
+    ReplyViewOnPages(DevicePage* device, IndicatorPage* indicators);
 
     // Runs for every new measured value (the measurement display).
     void setNewValuesHandler(std::function<void()> handler) { m_newValues = std::move(handler); }

@@ -14,7 +14,7 @@
 
 #include "app/FirmwareUpdate.h"
 #include "app/HelpFiles.h"
-#include "app/MainView.h"
+#include "app/ReplyViewOnPages.h"
 #include "app/SettingsBinding.h"
 #include "app/TO_programieForm.h"
 #include "ui/device/DeviceEditors.h"
@@ -25,9 +25,8 @@
 #include "ui/chart/ChartPage.h"
 #include "ui/measure/IndicatorPage.h"
 #include "ui/measure/MeasurementControl.h"
-#include "core/register/RegisterJournal.h"
+#include "ui/register/RegisterControl.h"
 #include "ui/register/RegisterPage.h"
-#include "ui/register/RegisterTableModel.h"
 #include "ui/chart/TKonigLiniiForm.h"
 #include "core/device/ReplyDispatch.h"
 #include "ui/monitor/TCOM_DBG_Form.h"
@@ -45,8 +44,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_link = new LinkControl(m_model, this);
     m_link->setFrameConsumer(this);
     connect(m_link, &LinkControl::lineLost, this, &TForm1::lineLost);
+    m_chart = new ChartControl(m_lineSettings, this);
     buildPages();
-    m_view = std::make_unique<MainView>(m_devicePage, m_indicatorPage);
+    m_view = std::make_unique<ReplyViewOnPages>(m_devicePage, m_indicatorPage);
     m_dispatcher =
         std::make_unique<ReplyDispatcher>(m_model, *m_view, nullptr, localeDecimalSeparator());
     m_editors = new DeviceEditors(m_model, m_devicePage, this);
@@ -55,31 +55,26 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     connect(m_devicePage, &DevicePage::restoreDefaultsClicked, m_sync, &DeviceSync::BitBtn3Click);
     m_measure = new MeasurementControl(m_model, m_indicatorPage, *m_view, this);
     m_measure->setRequests(m_link->requests());
-    m_measure->setWizardOpener([this] { wizard1Click(); });
-    m_measure->setLockOthers([this](bool locked) { m_devicePage->setLocked(locked); });
     m_view->setNewValuesHandler([this] { m_measure->HandleNewValues(); });
-    m_measure->setAfterNewValues([this] { afterNewValues(); });
-    m_measure->setSampleTexts(
-        [this](const std::string& y, const std::string& x1, const std::string& x2,
-               const ActiveValues& active) { showChartValues(y, x1, x2, active); });
-    m_measure->setRateDisplays([this](const QString& rate) { m_chartPage->setRateText(rate); });
-    connect(m_registerPage, &RegisterPage::readPositionClicked, this, &TForm1::AddRegisterRow);
-    m_registerPage->setFileHeaderSource([this] {
-        RegisterFileHeader header;
-        header.typeName = m_model.TypeName;
-        header.durationSeconds = m_measure->scheduler().duration();
-        header.sampling = m_measure->sampling();
-        header.active = m_measure->active();
-        return header;
-    });
-    m_chart = new ChartControl(m_chartPage, *m_measure, m_model, m_lineSettings, this);
+    connect(m_measure, &MeasurementControl::deviceMissing, this, &TForm1::wizard1Click);
+    connect(m_measure, &MeasurementControl::groupsLocked, m_devicePage, &DevicePage::setLocked);
+    m_chart->setPage(m_chartPage);
+    m_register = new RegisterControl(
+        m_registerPage, m_model, [this] { return m_measure->summary(); }, this);
+    // A sample's way: from the measurement, once, to the chart and to the register.
+    connect(m_measure, &MeasurementControl::sampleTaken, m_chart, &ChartControl::addSample);
+    connect(m_measure, &MeasurementControl::sampleTaken, m_register,
+            &RegisterControl::addSample);
+    connect(m_measure, &MeasurementControl::rateShown, m_chartPage, &ChartPage::setRateText);
+    connect(m_measure, &MeasurementControl::displayTicked, m_chart, &ChartControl::DisplayTick);
+    connect(m_chart, &ChartControl::timeResetAsked, m_measure,
+            [this] { m_measure->scheduler().resetTime(); });
     buildMenu();
 
     m_startDirectory = QDir::currentPath();
-    m_link->BaudRate = LinkControl::kBaudRate;
+    // The link starts at its fixed line settings and the default port; both are chosen.
     m_link->BaudChosen = true;
     m_link->PortChosen = true;
-    m_link->PortName = "COM1";
     Settings settings;
     switch (loadSettingsFile(m_startDirectory, settings)) {
     case SettingsLoad::Read:
@@ -96,12 +91,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     }
     applySettings(settings, *this);
     m_chartPage->switchPaging();
-    m_registerPage->writeHeaderRow();
-    openRegisterJournal();
-    connect(m_registerPage, &RegisterPage::cleared, this, [this] {
-        if (m_journal)
-            m_journal->clear();
-    });
+    m_register->writeHeaderRow();
+    m_register->openJournal(m_startDirectory);
 
     m_startupTimer.setObjectName("StartupTimer");
     m_startupTimer.setSingleShot(true);
@@ -116,16 +107,10 @@ TForm1::~TForm1()
     // Stop the reader thread while everything it reports to still exists.
     delete m_link;
     m_link = nullptr;
-    // A run that ends here ended normally: its register is not offered back at the next start.
-    if (m_journal)
-        m_journal->remove();
+    // The pages draw the controllers' data: they go before the controllers.
+    delete m_pages;
+    m_pages = nullptr;
 }
-
-namespace {
-
-const char* const kJournalFile = "rejestr.journal";
-
-} // namespace
 
 // The state dump goes to the monitor with the line's losses beside it, on the same tick.
 class TForm1::MonitorView : public StateMonitor
@@ -144,36 +129,6 @@ private:
     TCOM_DBG_Form& m_monitor;
     const LinkControl& m_link;
 };
-
-void TForm1::openRegisterJournal()
-{
-    const QString path = QDir(m_startDirectory).filePath(kJournalFile);
-    QFile old(path);
-    if (old.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = old.readAll();
-        old.close();
-        const JournalContents found =
-            readJournal(std::string_view(bytes.constData(), bytes.size()));
-        if (found.recognised && !found.rows.empty() &&
-            dialogs().question(QString::fromUtf8("Program nie został poprawnie zamknięty.\n"
-                                                 "Czy przywrócić tabelę rejestracji pomiarów "
-                                                 "z przerwanej pracy (%1 wierszy)?")
-                                   .arg(found.rows.size()),
-                               QApplication::applicationName())) {
-            for (const Registration& row : found.rows)
-                m_registerPage->addRegistration(row);
-            if (found.cut)
-                dialogs().showMessage(
-                    QString::fromUtf8("Zapis tabeli rejestracji był ucięty: przywrócono %1 "
-                                      "pełnych wierszy sprzed przerwania.")
-                        .arg(found.rows.size()));
-        }
-    }
-    // This run's journal, with what was brought back in it, so a second failure keeps it too.
-    m_journal = std::make_unique<JournalWriter>(QFile::encodeName(path).toStdString());
-    for (std::size_t i = 0; i < m_registerPage->model().rows().size(); ++i)
-        m_journal->append(m_registerPage->model().rows()[i]);
-}
 
 void TForm1::attachWindows(const Windows& windows)
 {
@@ -204,39 +159,6 @@ void TForm1::StartupTimerTimer()
         wizard1Click();
         m_windows.wizard->BitBtn3Click();
     }
-}
-
-void TForm1::afterNewValues()
-{
-    // With "autoodczyt" every sample is registered; then the chart's output lines.
-    if (m_registerPage->options().autoRead)
-        AddRegisterRow();
-    AddOutputLinePoints();
-}
-
-void TForm1::AddRegisterRow()
-{
-    // The fields as they show now: one still showing its dashes gives the dashes.
-    Registration row;
-    row.options = m_registerPage->registerOptions();
-    row.measureTime = m_measure->scheduler().MeasureTime();
-    row.stampMs = m_registerPage->now();
-    const ShownValues& shown = m_measure->shownValues();
-    if (shown.y)
-        row.setShown(ValueField::Y, *shown.y);
-    if (shown.x1)
-        row.setShown(ValueField::X1, *shown.x1);
-    if (shown.x2)
-        row.setShown(ValueField::X2, *shown.x2);
-    row.setOutputs(m_model.OutputPK1 != 0, m_model.OutputPK2 != 0);
-    // A row the full table did not keep is not journaled either: a restore brings back the table.
-    if (m_registerPage->addRegistration(row) && m_journal)
-        m_journal->append(row);
-}
-
-void TForm1::AddOutputLinePoints()
-{
-    m_chart->AddOutputLinePoints();
 }
 
 void TForm1::lineLost()
@@ -336,7 +258,7 @@ void TForm1::buildPages()
     m_pages->setFixedSize(kClientWidth, kClientHeight);
     m_indicatorPage = new IndicatorPage(m_pages);
     m_devicePage = new DevicePage(m_pages);
-    m_chartPage = new ChartPage(m_pages);
+    m_chartPage = new ChartPage(m_chart->data(), m_pages);
     m_registerPage = new RegisterPage(m_pages);
     QWidget* const pages[] = {m_indicatorPage, m_devicePage, m_chartPage, m_registerPage};
     const char* const titles[] = {"Wskaźniki", "Urządzenie", "Wykres", "Rejestracja pomiarów"};
@@ -347,18 +269,6 @@ void TForm1::buildPages()
     connect(m_devicePage, &DevicePage::connectionClicked, this, &TForm1::BitBtn13Click);
     m_pages->setCurrentIndex(0);
     setCentralWidget(m_pages);
-}
-
-void TForm1::showChartValues(const std::string& y, const std::string& x1, const std::string& x2,
-                             const ActiveValues& active)
-{
-    if (active.y)
-        m_chartPage->showValue(Channel::Y, QString::fromStdString(y));
-    if (active.x1)
-        m_chartPage->showValue(Channel::X1, QString::fromStdString(x1));
-    if (active.x2)
-        m_chartPage->showValue(Channel::X2, QString::fromStdString(x2));
-    m_chart->addValues(active);
 }
 
 void TForm1::showEvent(QShowEvent* event)

@@ -1,8 +1,9 @@
 #pragma once
 // The main window: the menu, the four tab pages and the start-up timer. It assembles the
-// pages, the controllers behind them and the secondary windows, wires each to the others
-// through the small interfaces they offer, and keeps the program's state (the device model,
-// the chart's line settings). Each page's logic lives in its own class.
+// pages, the controllers behind them and the secondary windows, and only connects them: each
+// sample goes from the measurement to the chart and the register, each page's logic lives in
+// its own controller. It keeps the program's state (the device model, the chart's line
+// settings).
 
 #include <QMainWindow>
 #include <QTimer>
@@ -31,12 +32,11 @@ class DeviceSync;
 class IndicatorPage;
 class ChartPage;
 class RegisterPage;
-class MainView;
+class ReplyViewOnPages;
 class MeasurementControl;
 class ChartControl;
-class JournalWriter;
+class RegisterControl;
 class ReplyDispatcher;
-struct ActiveValues;
 
 class TForm1 : public QMainWindow, public FrameConsumer
 {
@@ -81,6 +81,7 @@ public:
     DeviceSync& sync() { return *m_sync; }
     MeasurementControl& measurement() { return *m_measure; }
     ChartControl& chart() { return *m_chart; }
+    RegisterControl& registers() { return *m_register; }
     LinkControl& link() { return *m_link; }
 
     // Received frames, routed by the link.
@@ -99,11 +100,6 @@ public slots:
     void StartupTimerTimer();
     // The port went away without being asked to: nothing may look connected or running.
     void lineLost();
-    // A row of the register from the current state ("Odczytaj pozycje", "autoodczyt"); it
-    // goes to the register's journal too.
-    void AddRegisterRow();
-    // The chart's output lines for the latest sample, while recording.
-    void AddOutputLinePoints();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -112,13 +108,6 @@ protected:
 private:
     void buildMenu();
     void buildPages();
-    // The journal a run that ended uncleanly left: offers its register back, then starts a
-    // journal of this run.
-    void openRegisterJournal();
-    // After the displays of every new sample.
-    void afterNewValues();
-    void showChartValues(const std::string& y, const std::string& x1, const std::string& x2,
-                         const ActiveValues& active);
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text,
                        bool visible = true);
 
@@ -130,17 +119,17 @@ private:
     RegisterPage* m_registerPage = nullptr;
     QString m_startDirectory;
     LineSettings m_lineSettings{};
-    std::unique_ptr<JournalWriter> m_journal;
     class MonitorView;
     std::unique_ptr<MonitorView> m_monitorView;
     QTimer m_startupTimer;
     Windows m_windows;
-    std::unique_ptr<MainView> m_view;
+    std::unique_ptr<ReplyViewOnPages> m_view;
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
     DeviceEditors* m_editors = nullptr;
     DeviceSync* m_sync = nullptr;
     MeasurementControl* m_measure = nullptr;
     ChartControl* m_chart = nullptr;
+    RegisterControl* m_register = nullptr;
     // Last, so the serial engine inside stops before anything it reports to goes away.
     LinkControl* m_link = nullptr;
     bool m_centred = false;

@@ -14,7 +14,7 @@
 #include "app/TForm1.h"
 #include "ui/measure/MeasurementControl.h"
 #include "core/register/RegisterJournal.h"
-#include "ui/register/RegisterPage.h"
+#include "ui/register/RegisterControl.h"
 #include "ui/register/RegisterTableModel.h"
 
 using namespace kx;
@@ -122,7 +122,7 @@ private slots:
         {
             Program program;
             program.mainWindow()->startupTimer().stop();
-            const RegisterRows& rows = program.mainWindow()->registerPage()->model().rows();
+            const RegisterRows& rows = program.mainWindow()->registers().model().rows();
             QCOMPARE(rows.size(), flushed.rows.size());
             for (std::size_t i = 0; i < rows.size(); ++i)
                 QVERIFY2(same(rows[i], flushed.rows[i]), qPrintable(QString::number(i)));
@@ -159,7 +159,7 @@ private slots:
             Program program;
             program.mainWindow()->startupTimer().stop();
             QCOMPARE(dialogs.messages.size(), 1);
-            QCOMPARE(program.mainWindow()->registerPage()->model().rows().size(), std::size_t(0));
+            QCOMPARE(program.mainWindow()->registers().model().rows().size(), std::size_t(0));
             QTRY_COMPARE_WITH_TIMEOUT(journalBytes(work.path()).toStdString(),
                                       std::string(journalHeader()), 5000);
         }

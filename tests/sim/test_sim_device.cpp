@@ -100,12 +100,12 @@ QStringList describe(const std::vector<uint8_t>& bytes)
     return out;
 }
 
-kx::Measurement decodeOne(const std::vector<uint8_t>& bytes)
+kx::MeasurementFrameValues decodeOne(const std::vector<uint8_t>& bytes)
 {
     const auto m = kx::decodeMeasurement(bytes);
     if (!m || bytes.size() != kx::measurementFrameSize(bytes.at(2)))
         qWarning() << "not one measurement frame:" << toQByteArray(bytes).toHex(' ');
-    return m.value_or(kx::Measurement{});
+    return m.value_or(kx::MeasurementFrameValues{});
 }
 
 } // namespace
@@ -470,7 +470,7 @@ void TestSimDevice::measurementFrameLayout()
     QCOMPARE(frame[1], uint8_t(0xF4));
     QCOMPARE(frame[2] & 0x07, valueFlags);
     QCOMPARE(frame[2] & 0xE0, 0);
-    const kx::Measurement m = decodeOne(frame);
+    const kx::MeasurementFrameValues m = decodeOne(frame);
     QCOMPARE(m.hasY, y);
     QCOMPARE(m.hasX1, x1);
     QCOMPARE(m.hasX2, x2);
@@ -485,8 +485,8 @@ void TestSimDevice::measurementValuesComeInOrderYX1X2()
     SimDevice some({}, clock.fn());
     for (int i = 0; i < 20; ++i) {
         clock.now += 730ms;
-        const kx::Measurement a = decodeOne(exchange(all, clock, measureRequest(true, true, true)));
-        const kx::Measurement s =
+        const kx::MeasurementFrameValues a = decodeOne(exchange(all, clock, measureRequest(true, true, true)));
+        const kx::MeasurementFrameValues s =
             decodeOne(exchange(some, clock, measureRequest(true, false, true)));
         QCOMPARE(s.y, a.y);
         QCOMPARE(s.x2, a.x2);
@@ -528,7 +528,7 @@ void TestSimDevice::valuesFollowGeometry()
 
     for (int i = 0; i < 60; ++i) {
         clock.now += 370ms;
-        const kx::Measurement m =
+        const kx::MeasurementFrameValues m =
             decodeOne(exchange(device, clock, measureRequest(true, true, true)));
         QVERIFY2(m.x1 >= 0 && m.x1 <= 10, qPrintable(QString::number(m.x1)));
         QVERIFY2(m.x2 >= 0 && m.x2 <= 10, qPrintable(QString::number(m.x2)));
@@ -619,7 +619,7 @@ void TestSimDevice::outputsFollowThresholds()
     // The outputs come whether or not any value is asked for.
     for (bool withValues : {true, false}) {
         clock.now += 1234ms;
-        const kx::Measurement m =
+        const kx::MeasurementFrameValues m =
             decodeOne(exchange(device, clock, measureRequest(withValues, withValues, false)));
         QCOMPARE(bool(m.outputPK1), pk1);
         QCOMPARE(bool(m.outputPK2), pk2);
@@ -634,7 +634,7 @@ void TestSimDevice::outputsTrackYOverTime()
     int pk2Off = 0;
     for (int i = 0; i < 200; ++i) {
         clock.now += 100ms;
-        const kx::Measurement m =
+        const kx::MeasurementFrameValues m =
             decodeOne(exchange(device, clock, measureRequest(true, false, false)));
         QCOMPARE(bool(m.outputPK1), m.y > 5.0f);
         QCOMPARE(bool(m.outputPK2), m.y > 15.0f);
@@ -705,7 +705,7 @@ void TestSimDevice::measurementFramesCarryNoChecksumToSpoil()
         out.insert(out.end(), due.begin(), due.end());
     }
     QCOMPARE(describe(out).join(' '), QString("16 M 17!"));
-    const kx::Measurement m = decodeOne({out.begin() + 8, out.end() - 8});
+    const kx::MeasurementFrameValues m = decodeOne({out.begin() + 8, out.end() - 8});
     QVERIFY(m.y > 10.0f && m.y < 50.0f);
 }
 

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "core/register/RegisterFile.h" // ChunkSink
+#include "core/text/ChunkWriter.h"
 
 namespace kx {
 

@@ -1,7 +1,5 @@
 #include "core/chart/ChartRecording.h"
 
-#include "core/chart/ChartSeries.h"
-
 namespace kx {
 
 void ChartRecording::record()
@@ -23,38 +21,31 @@ void ChartRecording::stop()
 
 void ChartRecording::clear()
 {
-    for (ChartSeries* s : m_series)
-        s->clear();
+    for (int t = 0; t < kTraceCount; ++t)
+        m_data.series(static_cast<Trace>(t)).clear();
     ++m_generation;
 }
 
 void ChartRecording::add(Trace t, double x, double y)
 {
     // A value that is not finite is refused by the series: the chart leaves it out.
-    if (m_series[static_cast<std::size_t>(t)]->add(x, y))
+    if (m_data.series(t).add(x, y))
         ++m_generation;
 }
 
-void ChartRecording::addValues(double measureTime, const DeviceModel& model,
-                               const ActiveValues& active)
+void ChartRecording::add(const Sample& sample, const LineSettings& lines)
 {
     if (!m_recording)
         return;
-    if (active.y)
-        add(Trace::Y, measureTime, model.CurrentY);
-    if (active.x1)
-        add(Trace::X1, measureTime, model.CurrentX1);
-    if (active.x2)
-        add(Trace::X2, measureTime, model.CurrentX2);
-}
-
-void ChartRecording::addOutputLines(double measureTime, const DeviceModel& model,
-                                    const LineSettings& lines)
-{
-    if (!m_recording)
-        return;
-    add(Trace::PK1, measureTime, double(outputLineLevel(lines, 0, model.OutputPK1 != 0)));
-    add(Trace::PK2, measureTime, double(outputLineLevel(lines, 1, model.OutputPK2 != 0)));
+    const double x = sample.measureTime;
+    if (sample.active.y && sample.shown.y)
+        add(Trace::Y, x, *sample.shown.y);
+    if (sample.active.x1 && sample.shown.x1)
+        add(Trace::X1, x, *sample.shown.x1);
+    if (sample.active.x2 && sample.shown.x2)
+        add(Trace::X2, x, *sample.shown.x2);
+    add(Trace::PK1, x, double(outputLineLevel(lines, 0, sample.pk1)));
+    add(Trace::PK2, x, double(outputLineLevel(lines, 1, sample.pk2)));
 }
 
 } // namespace kx

@@ -1,32 +1,25 @@
 #pragma once
 // Recording the time chart: whether new samples go into the five series, and what a sample
-// adds to them. The series themselves are drawn by the chart tab; this decides their content.
+// adds to them. The series are the chart's data; the chart tab draws them.
 //
 // While recording, every sample adds a point at x = MeasureTime to the series of each active
-// value (Y, X1, X2), then, after the register row, a point to each of the two output lines
-// (y = H × state + F of the line settings, computed in 64 bits). A value that is not finite
-// is left out. Points go in ascending x, a point with an equal x after the earlier ones, so
+// value (Y, X1, X2), then a point to each of the two output lines (y = H × state + F of the
+// line settings, computed in 64 bits). A value that is not finite is left out. Points go in ascending x, a point with an equal x after the earlier ones, so
 // recording across STOP and START places the new points among the old.
 
-#include <array>
 #include <cstdint>
 
-#include "core/device/DeviceModel.h"
+#include "core/chart/ChartData.h"
 #include "core/chart/LineSettings.h"
-#include "core/measure/Measurement.h"
-#include "core/measure/Trace.h"
+#include "core/measure/Sample.h"
 
 namespace kx {
-
-class ChartSeries;
 
 class ChartRecording
 {
 public:
-    using Series = std::array<ChartSeries*, kTraceCount>;
-
-    // The series are the chart's; they must outlive the recording.
-    explicit ChartRecording(const Series& series) : m_series(series) {}
+    // The data must outlive the recording.
+    explicit ChartRecording(ChartData& data) : m_data(data) {}
 
     // ChartRecording: new samples are added.
     bool recording() const { return m_recording; }
@@ -40,10 +33,9 @@ public:
     // "wyczyść wykres": everything cleared; recording goes on as it was.
     void clear();
 
-    // The values of a sample, while recording: Y, then X1, then X2, each only when active.
-    void addValues(double measureTime, const DeviceModel& model, const ActiveValues& active);
-    // The output lines of a sample (PK1 and PK2), while recording.
-    void addOutputLines(double measureTime, const DeviceModel& model, const LineSettings& lines);
+    // A sample, while recording: Y, then X1, then X2, each only when active, then the output
+    // lines PK1 and PK2.
+    void add(const Sample& sample, const LineSettings& lines);
 
     // Changes whenever a point is added or the series are cleared, so the chart redraws only
     // when something changed.
@@ -52,7 +44,7 @@ public:
 private:
     void add(Trace t, double x, double y);
 
-    Series m_series;
+    ChartData& m_data;
     bool m_recording = false;
     std::uint64_t m_generation = 0;
 };

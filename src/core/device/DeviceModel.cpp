@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <type_traits>
 
+#include "core/protocol/Commands.h"
+
 namespace kx {
 
 namespace {
@@ -52,16 +54,7 @@ template <typename Set, typename Visit> decltype(auto) field(Set& s, Param p, Vi
 
 bool ParamSet::isReal(Param p)
 {
-    switch (p) {
-    case Param::LED:
-    case Param::decp:
-    case Param::Beep:
-    case Param::mode:
-    case Param::VoltageRange:
-        return false;
-    default:
-        return true;
-    }
+    return commandInfo(p).encoding == Encoding::Real;
 }
 
 // A real parameter read as an integer (or the other way round) is a programming error.
@@ -103,6 +96,19 @@ void ParamSet::setInteger(Param p, int32_t value)
         else
             std::abort();
     });
+}
+
+double channelValue(Channel c, float raw, const ParamSet& reported)
+{
+    switch (c) {
+    case Channel::Y:
+        return raw;
+    case Channel::X1:
+        return double(raw) * double(reported.D1) * 0.1;
+    case Channel::X2:
+        return double(raw) * double(reported.D2) * 0.1;
+    }
+    std::abort();
 }
 
 std::string versionText(int32_t version)

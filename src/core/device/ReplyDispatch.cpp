@@ -4,9 +4,9 @@
 #include <climits>
 #include <cmath>
 
+#include "core/protocol/Commands.h"
 #include "core/text/NumberFormat.h"
 #include "core/text/RoundTo3.h"
-#include "core/protocol/Commands.h"
 
 namespace kx {
 
@@ -45,16 +45,20 @@ std::optional<int> gaugeMaximum(double v)
     return t >= double(INT_MAX) ? INT_MAX : static_cast<int>(t);
 }
 
-std::string ReplyDispatcher::text(double value) const
+void ReplyDispatcher::store(const CommandInfo& info, const Frame8& reply)
 {
-    return formatGeneral(RoundTo3(value), m_separator);
-}
-
-void ReplyDispatcher::storeRounded(Param p, float value)
-{
-    m_model.Stan.setReal(p, static_cast<float>(RoundTo3(value)));
+    const Param p = *info.param;
+    ParamSet& stan = m_model.Stan;
+    const bool rounded = info.replyStore == ReplyStore::Rounded;
+    if (info.encoding == Encoding::Byte)
+        stan.setInteger(p, reply[3]);
+    else if (rounded)
+        stan.setReal(p, static_cast<float>(RoundTo3(replyReal(reply))));
+    else
+        stan.setReal(p, replyReal(reply));
     m_model.received(p) = 1;
-    m_view.showConfirmed(p, text(m_model.Stan.real(p)));
+    if (rounded)
+        m_view.showConfirmed(p, formatRoundedTo3(stan.real(p), m_separator));
 }
 
 void ReplyDispatcher::updateYGauge()
@@ -73,9 +77,9 @@ void ReplyDispatcher::updateLargeGauges()
         m_view.setGaugeMaximum(Gauge::LeftHalf, *m);
 }
 
-void ReplyDispatcher::storeMeasured(Channel c, double value)
+void ReplyDispatcher::storeMeasured(Channel c, float raw)
 {
-    const auto rounded = static_cast<float>(RoundTo3(value));
+    const auto rounded = static_cast<float>(RoundTo3(channelValue(c, raw, m_model.Stan)));
     switch (c) {
     case Channel::Y:
         m_model.CurrentY = rounded;
@@ -87,7 +91,7 @@ void ReplyDispatcher::storeMeasured(Channel c, double value)
         m_model.CurrentX2 = rounded;
         break;
     }
-    m_view.showResult(c, text(rounded));
+    m_view.showResult(c, formatRoundedTo3(rounded, m_separator));
     m_view.newValues();
     m_model.zapytanie = false;
 }
@@ -96,51 +100,35 @@ void ReplyDispatcher::dispatch(const Frame8& reply)
 {
     m_model.ReplyReceived = true;
     deviceAnswered(m_model);
+    const std::optional<CommandInfo> info = findCommand(reply[2]);
+    if (!info || !info->param) {
+        applyOwnEffect(reply, info.has_value());
+    } else if (info->replyStore == ReplyStore::AsReceivedAfterEffect) {
+        applyOwnEffect(reply, true);
+        store(*info, reply);
+    } else {
+        store(*info, reply);
+        applyOwnEffect(reply, true);
+    }
+}
+
+void ReplyDispatcher::applyOwnEffect(const Frame8& reply, bool known)
+{
     const uint8_t byte = reply[3];
     const float value = replyReal(reply);
-    ParamSet& stan = m_model.Stan;
+    const ParamSet& stan = m_model.Stan;
 
     switch (reply[2]) {
     case Cmd::Mode:
-        stan.mode = byte;
-        m_model.received(Param::mode) = 1;
         m_view.selectMode(stan.mode);
         break;
-    case Cmd::Decp:
-        stan.decp = byte;
-        m_model.received(Param::decp) = 1;
-        break;
-    case Cmd::Beep:
-        stan.Beep = byte;
-        m_model.received(Param::Beep) = 1;
-        break;
-    case Cmd::LED:
-        stan.LED = byte;
-        m_model.received(Param::LED) = 1;
-        break;
-    case Cmd::PK1:
-        stan.PK1 = value;
-        m_model.received(Param::PK1) = 1;
-        break;
-    case Cmd::PK2:
-        stan.PK2 = value;
-        m_model.received(Param::PK2) = 1;
-        break;
-    case Cmd::Offset:
-        storeRounded(Param::OFFSET, value);
-        break;
-    case Cmd::Coef:
-        storeRounded(Param::COEF, value);
-        break;
-    case Cmd::Filter:
-        storeRounded(Param::filter, value);
+    case Cmd::VoltageRange:
+        m_view.selectVoltageRange(byte);
         break;
     case Cmd::D0:
-        storeRounded(Param::D0, value);
         updateYGauge();
         break;
     case Cmd::D1:
-        storeRounded(Param::D1, value);
         if (auto m = gaugeMaximum(stan.D1))
             m_view.setGaugeMaximum(Gauge::X1, *m);
         updateYGauge();
@@ -148,38 +136,20 @@ void ReplyDispatcher::dispatch(const Frame8& reply)
         m_view.placeField1Captions(field1Captions(stan.D1));
         break;
     case Cmd::D2:
-        storeRounded(Param::D2, value);
         if (auto m = gaugeMaximum(stan.D2))
             m_view.setGaugeMaximum(Gauge::X2, *m);
         updateYGauge();
         updateLargeGauges();
         m_view.placeField2Captions(field2Captions(stan.D2));
         break;
-    case Cmd::A1:
-        storeRounded(Param::a1, value);
-        break;
-    case Cmd::A2:
-        storeRounded(Param::a2, value);
-        break;
-    case Cmd::B1:
-        storeRounded(Param::b1, value);
-        break;
-    case Cmd::B2:
-        storeRounded(Param::b2, value);
-        break;
-    case Cmd::VoltageRange:
-        m_view.selectVoltageRange(byte);
-        stan.VoltageRange = byte;
-        m_model.received(Param::VoltageRange) = 1;
-        break;
     case Cmd::Measure:
         storeMeasured(Channel::Y, value);
         break;
     case Cmd::X1:
-        storeMeasured(Channel::X1, double(value) * double(stan.D1) * 0.1);
+        storeMeasured(Channel::X1, value);
         break;
     case Cmd::X2:
-        storeMeasured(Channel::X2, double(value) * double(stan.D2) * 0.1);
+        storeMeasured(Channel::X2, value);
         break;
     case Cmd::DeviceType:
         for (const Identity& id : kIdentities)
@@ -202,7 +172,8 @@ void ReplyDispatcher::dispatch(const Frame8& reply)
     case Cmd::Nop11:
         break;
     default:
-        if (m_log && m_log->isShown())
+        // A known command here is a parameter that needs nothing beyond its store.
+        if (!known && m_log && m_log->isShown())
             m_log->appendLine(kBadCommandLine);
         break;
     }

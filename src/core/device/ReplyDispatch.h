@@ -1,6 +1,8 @@
 #pragma once
 // Turns valid replies into changes of the parameter model, and tells the windows what to
-// show through ReplyView. Runs on the UI thread, one reply at a time.
+// show through ReplyView. How a reply stores its parameter is the command table's to say;
+// the dispatch adds what a command does beyond that. Runs on the UI thread, one reply at a
+// time.
 
 #include <optional>
 #include <string>
@@ -10,6 +12,8 @@
 #include "core/protocol/RequestSender.h"
 
 namespace kx {
+
+struct CommandInfo;
 
 // The five bar gauges: the Y, X1 and X2 bars and the two half-bars of the Y group.
 enum class Gauge
@@ -68,11 +72,13 @@ public:
     void dispatch(const Frame8& reply);
 
 private:
-    void storeRounded(Param p, float value);
+    // The reported value of the command's parameter, as the command table says.
+    void store(const CommandInfo& info, const Frame8& reply);
+    // What a reply does beyond its store; known: the command is in the table.
+    void applyOwnEffect(const Frame8& reply, bool known);
     void updateYGauge();
     void updateLargeGauges();
-    void storeMeasured(Channel c, double value);
-    std::string text(double value) const;
+    void storeMeasured(Channel c, float raw);
 
     DeviceModel& m_model;
     ReplyView& m_view;

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "core/protocol/Commands.h"
 #include "core/text/NumberFormat.h"
 #include "core/text/RoundTo3.h"
-#include "core/protocol/Commands.h"
 
 namespace kx {
 
@@ -56,8 +56,8 @@ std::vector<std::string> stateDump(const DeviceModel& m, char sep)
                name + "=" + formatGeneral(stan.real(p), sep);
     };
     auto rounded = [&](const char* name, Param p) {
-        return std::string("Set.") + name + "=" + formatGeneral(RoundTo3(set.real(p)), sep) +
-               " , Stan." + name + "=" + formatGeneral(RoundTo3(stan.real(p)), sep);
+        return std::string("Set.") + name + "=" + formatRoundedTo3(set.real(p), sep) + " , Stan." +
+               name + "=" + formatRoundedTo3(stan.real(p), sep);
     };
     return {
         integer("LED", Param::LED),

@@ -5,8 +5,8 @@
 #include <climits>
 #include <cmath>
 
-#include "core/text/NumberFormat.h"
 #include "core/protocol/Frame.h"
+#include "core/text/NumberFormat.h"
 
 namespace kx {
 
@@ -157,11 +157,11 @@ bool applyMeasurementFrame(DeviceModel& model, std::span<const uint8_t> frame, b
     model.OutputPK1 = m->outputPK1;
     model.OutputPK2 = m->outputPK2;
     if (m->hasY)
-        model.CurrentY = m->y;
+        model.CurrentY = static_cast<float>(channelValue(Channel::Y, m->y, model.Stan));
     if (m->hasX1)
-        model.CurrentX1 = static_cast<float>(double(m->x1) * double(model.Stan.D1) * 0.1);
+        model.CurrentX1 = static_cast<float>(channelValue(Channel::X1, m->x1, model.Stan));
     if (m->hasX2)
-        model.CurrentX2 = static_cast<float>(double(m->x2) * double(model.Stan.D2) * 0.1);
+        model.CurrentX2 = static_cast<float>(channelValue(Channel::X2, m->x2, model.Stan));
     if (hasY)
         *hasY = m->hasY;
     if (hasX1)

@@ -93,9 +93,10 @@ struct BarPositions
 };
 BarPositions barPositions(const DeviceModel& model, const ActiveValues& active, int leftMaximum);
 
-// A measurement frame's effect on the model: outputs first, then the present values, X1 and
-// X2 scaled by the reported widths (× D × 0.1); the device has answered, so the transmission
-// fault clears. Returns false, changing nothing, for a frame shorter than its flags announce.
+// A measurement frame's effect on the model: outputs first, then the present values, each
+// through channelValue (X1 and X2 scaled by the reported widths); the device has answered, so
+// the transmission fault clears. Returns false, changing nothing, for a frame shorter than its
+// flags announce.
 bool applyMeasurementFrame(DeviceModel& model, std::span<const uint8_t> frame, bool* hasY = nullptr,
                            bool* hasX1 = nullptr, bool* hasX2 = nullptr);
 

@@ -50,11 +50,21 @@ enum class Encoding : uint8_t
     Identity, // three ASCII characters
 };
 
+// How a reply stores its parameter among the reported values, and whether before or after
+// what the reply dispatch does for that command itself (a selection, the gauges).
+enum class ReplyStore : uint8_t
+{
+    AsReceived,            // stored as it came; then the command's own effect
+    AsReceivedAfterEffect, // the command's own effect first, then stored as it came
+    Rounded,               // stored RoundTo3 and shown confirmed in its box; then the effect
+};
+
 struct CommandInfo
 {
     uint8_t command;
     Encoding encoding;
-    std::optional<Param> param; // the parameter it reads and writes, if any
+    std::optional<Param> param;                     // the parameter it reads and writes, if any
+    ReplyStore replyStore = ReplyStore::AsReceived; // only for a command with a parameter
 };
 
 // Every known command, in ascending order of number.
@@ -63,7 +73,8 @@ std::span<const CommandInfo> commandTable();
 // The entry for a command number; std::nullopt for a number the device does not know.
 std::optional<CommandInfo> findCommand(uint8_t command);
 
-// The command under which a parameter travels.
+// The entry of the command under which a parameter travels, and its number.
+const CommandInfo& commandInfo(Param p);
 uint8_t commandOf(Param p);
 
 // The order in which the wizard reads the device.

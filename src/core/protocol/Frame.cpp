@@ -81,12 +81,12 @@ std::size_t measurementFrameSize(uint8_t flags)
     return 3 + 4 * static_cast<std::size_t>(std::popcount(static_cast<unsigned>(flags & 0x07)));
 }
 
-std::optional<Measurement> decodeMeasurement(std::span<const uint8_t> frame)
+std::optional<MeasurementFrameValues> decodeMeasurement(std::span<const uint8_t> frame)
 {
     if (frame.size() < 3 || frame.size() < measurementFrameSize(frame[2]))
         return std::nullopt;
     const uint8_t flags = frame[2];
-    Measurement m;
+    MeasurementFrameValues m;
     m.outputPK1 = (flags >> 3) & 1;
     m.outputPK2 = (flags >> 4) & 1;
     std::size_t at = 3;

@@ -53,9 +53,9 @@ inline const char* const kBadCommandLine = "  <<BAD COMMAND :(";
 
 float replyReal(const Frame8& reply);
 
-// A measurement frame decoded. Values absent from the frame are left at zero and flagged
-// absent; the outputs are always carried by the flag byte.
-struct Measurement
+// What one measurement frame carries, decoded. Values absent from the frame are left at zero
+// and flagged absent; the outputs are always carried by the flag byte.
+struct MeasurementFrameValues
 {
     bool hasY = false;
     bool hasX1 = false;
@@ -72,6 +72,6 @@ std::size_t measurementFrameSize(uint8_t flags);
 
 // Decodes a whole measurement frame; std::nullopt when the bytes are fewer than the flag byte
 // announces (nothing is read past the span).
-std::optional<Measurement> decodeMeasurement(std::span<const uint8_t> frame);
+std::optional<MeasurementFrameValues> decodeMeasurement(std::span<const uint8_t> frame);
 
 } // namespace kx

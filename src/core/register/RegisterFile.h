@@ -11,12 +11,9 @@
 
 #include "core/measure/Measurement.h"
 #include "core/register/RegisterRows.h"
+#include "core/text/ChunkWriter.h"
 
 namespace kx {
-
-// UTF-8 to Windows-1250: ASCII as it is, the upper half by the code page, and '?' for a
-// character the code page has no byte for and for each malformed UTF-8 sequence.
-std::string toWindows1250(std::string_view utf8);
 
 // One cell of the text table: "|", width − 3 − length spaces (none when that is not
 // positive), the text, " |". `text` is file text, one byte per character (Windows-1250), so
@@ -54,10 +51,6 @@ struct RegisterFileHeader
     SamplingSettings sampling;  // a period below 10 ms is written as 10 ms, as sampled
     ActiveValues active;        // the indicator tab's "Aktywny": which value columns are written
 };
-
-// Receives the file's bytes in order, a chunk at a time (the view is valid during the call
-// only); returns false to stop the writing (a failed write).
-using ChunkSink = std::function<bool(std::string_view bytes)>;
 
 // Writes the register file: the header block, "Ilosc próbek=" the number of registrations,
 // the column header and one line per registration (none for an empty register). Cells read

@@ -38,11 +38,8 @@ public:
     // Every box off.
     constexpr RegisterOptions() = default;
     constexpr explicit RegisterOptions(uint16_t bits) : m_bits(bits & kAll) {}
-    // The boxes' state without a settings file: number, measurement time, Y, X1 and X2.
-    static constexpr RegisterOptions defaults()
-    {
-        return RegisterOptions(Number | MeasureTime | Y | X1 | X2);
-    }
+    // The boxes' state without a settings file (RegisterSettings{}).
+    static constexpr RegisterOptions defaults();
 
     constexpr bool has(Option option) const { return (m_bits & option) != 0; }
     constexpr RegisterOptions& set(Option option, bool on = true)
@@ -57,6 +54,45 @@ private:
     static constexpr uint16_t kAll = 0x1FF;
     uint16_t m_bits = 0;
 };
+
+// The register tab's option boxes ("Odczyt", "Kanał:", "Informacje"); their initial states
+// are the values without a settings file.
+struct RegisterSettings
+{
+    bool autoRead = true; // "autoodczyt"
+    bool y = true;        // "Y (pomiar)"
+    bool x1 = true;       // "kanał 1"
+    bool x2 = true;       // "kanał 2"
+    bool pk1 = false;     // "PK1"
+    bool pk2 = false;     // "PK2"
+    bool date = false;    // "data"
+    bool hour = false;    // "godzina"
+    bool time = true;     // "czas pomiaru"
+    bool index = true;    // "numer próbki"
+    bool colour = true;   // "kolor"
+
+    // What a registration made under these boxes fills in.
+    constexpr RegisterOptions options() const
+    {
+        using O = RegisterOptions;
+        return O()
+            .set(O::Number, index)
+            .set(O::Date, date)
+            .set(O::TimeOfDay, hour)
+            .set(O::MeasureTime, time)
+            .set(O::Y, y)
+            .set(O::X1, x1)
+            .set(O::X2, x2)
+            .set(O::PK1, pk1)
+            .set(O::PK2, pk2);
+    }
+    bool operator==(const RegisterSettings&) const = default;
+};
+
+constexpr RegisterOptions RegisterOptions::defaults()
+{
+    return RegisterSettings{}.options();
+}
 
 // The indicator fields a registration copies: "Y (wartość mierzona)", "X1 (kanał 1)",
 // "X2 (kanał 2)".

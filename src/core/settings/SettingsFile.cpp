@@ -145,7 +145,7 @@ std::string portWord(const std::string& name)
         if (!isSpace(c))
             word += c;
     if (word.empty())
-        return Settings{}.PortName;
+        return kDefaultPortName;
     return word.substr(0, Settings::kMaxWordLength);
 }
 

@@ -11,6 +11,8 @@
 #include "core/chart/ChartPaging.h" // the points per page's range
 #include "core/chart/LineSettings.h"
 #include "core/measure/Measurement.h" // the sampling period's range
+#include "core/register/RegisterRows.h" // the register's boxes
+#include "core/settings/DefaultPort.h"
 
 namespace kx {
 
@@ -27,18 +29,19 @@ struct Settings
     bool Paging = false;
     bool Paging_tracking = false;
     int32_t Sample_per_page = 10;
-    bool Autorejestracja = true;
-    bool Rejestracja_Cz0 = true;
-    bool Rejestracja_Cz1 = true;
-    bool Rejestracja_Cz2 = true;
-    bool Rejestracja_PK1 = false;
-    bool Rejestracja_PK2 = false;
-    bool Rejestracja_data = false;
-    bool Rejestracja_godz = false;
-    bool Rejestracja_czas = true; // stored twice: lines 17 and 18, the second wins
-    bool Rejestracja_index = true;
-    bool Rejestracja_kolor = true;
-    std::string PortName = "COM1";
+    bool Autorejestracja = RegisterSettings{}.autoRead;
+    bool Rejestracja_Cz0 = RegisterSettings{}.y;
+    bool Rejestracja_Cz1 = RegisterSettings{}.x1;
+    bool Rejestracja_Cz2 = RegisterSettings{}.x2;
+    bool Rejestracja_PK1 = RegisterSettings{}.pk1;
+    bool Rejestracja_PK2 = RegisterSettings{}.pk2;
+    bool Rejestracja_data = RegisterSettings{}.date;
+    bool Rejestracja_godz = RegisterSettings{}.hour;
+    // Stored twice: lines 17 and 18, the second wins.
+    bool Rejestracja_czas = RegisterSettings{}.time;
+    bool Rejestracja_index = RegisterSettings{}.index;
+    bool Rejestracja_kolor = RegisterSettings{}.colour;
+    std::string PortName = kDefaultPortName;
     // Height and offset of the chart lines of PK1 … PK4: H1, F1, H2, F2, H3, F3, H4, F4.
     kx::LineSettings LineSettings{};
 
@@ -62,7 +65,7 @@ const std::array<const char*, kSettingsLines>& settingsKeys();
 Settings readSettings(std::string_view content, const Settings& start = {});
 
 // The 29 lines, "key= value" and CR LF each. A port name is written as one word: blanks
-// are left out, and an empty name is written as COM1.
+// are left out, and an empty name is written as the default port.
 std::string writeSettings(const Settings& s);
 
 } // namespace kx

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/text/RoundTo3.h"
+
 namespace kx {
 
 namespace {
@@ -59,6 +61,11 @@ std::string formatGeneral(double value, char sep)
                digits;
     }
     return out;
+}
+
+std::string formatRoundedTo3(double value, char sep)
+{
+    return formatGeneral(RoundTo3(value), sep);
 }
 
 std::string CommaDecimal(std::string text)

@@ -11,6 +11,10 @@ namespace kx {
 // "1,5E-6" / "1E20". Not-finite values read "NAN", "INF" and "-INF".
 std::string formatGeneral(double value, char decimalSeparator);
 
+// A value as its box shows it: formatGeneral of RoundTo3(value), so a single's binary tail
+// ("0,100000001490116") never shows.
+std::string formatRoundedTo3(double value, char decimalSeparator);
+
 // Every "." replaced by ",".
 std::string CommaDecimal(std::string text);
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/device/DeviceModel.h"
+#include "core/settings/DefaultPort.h"
 
 namespace kx {
 
@@ -30,7 +31,7 @@ constexpr int kChecklistRows = 19;
 struct WizardState
 {
     std::array<ChecklistRow, kChecklistRows> rows{}; // rows[0] is row 1
-    std::string portLabel = "COM1";                  // beside "Łączenie z portem:"
+    std::string portLabel = kDefaultPortName;        // beside "Łączenie z portem:"
     bool softwareTextShown = false; // the model's SoftwareText beside "Software: V"
     int progress = 0;               // 0 … 32
     bool connectEnabled = true;

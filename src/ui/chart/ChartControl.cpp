@@ -3,15 +3,11 @@
 #include <QPdfWriter>
 #include <QPixmap>
 #include <QSaveFile>
-#include <QTimer>
 
 #include <qcustomplot.h>
 
 #include "core/chart/ChartFile.h"
 #include "ui/chart/ChartPage.h"
-#include "ui/chart/ChartPlottable.h"
-#include "core/chart/ChartSeries.h"
-#include "ui/measure/MeasurementControl.h"
 #include "ui/chart/TKonigLiniiForm.h"
 #include "ui/common/TraceColours.h"
 #include "ui/common/Dialogs.h"
@@ -19,42 +15,36 @@
 
 namespace kx {
 
-ChartControl::ChartControl(ChartPage* page, MeasurementControl& measurement,
-                           const DeviceModel& model, const LineSettings& lines, QObject* parent)
-    : QObject(parent), m_page(page), m_measurement(measurement), m_model(model), m_lines(lines),
-      m_recording(page->series())
+ChartControl::ChartControl(const LineSettings& lines, QObject* parent)
+    : QObject(parent), m_lines(lines)
+{}
+
+void ChartControl::setPage(ChartPage* page)
 {
+    m_page = page;
     connect(page, &ChartPage::recordClicked, this, &ChartControl::RecordClick);
     connect(page, &ChartPage::pauseClicked, this, &ChartControl::PauseClick);
     connect(page, &ChartPage::stopClicked, this, &ChartControl::StopClick);
     connect(page, &ChartPage::clearClicked, this, &ChartControl::ClearClick);
     connect(page, &ChartPage::linesClicked, this, &ChartControl::LinesClick);
-    connect(&measurement.displayTimer(), &QTimer::timeout, this, &ChartControl::DisplayTick);
     connect(page, &ChartPage::saveBmpClicked, this, &ChartControl::SaveBmpClick);
     connect(page, &ChartPage::saveJpgClicked, this, &ChartControl::SaveJpgClick);
     connect(page, &ChartPage::saveExcelClicked, this, &ChartControl::SaveExcelClick);
 }
 
-double ChartControl::measureTime() const
+void ChartControl::addSample(const Sample& sample)
 {
-    return m_measurement.scheduler().MeasureTime();
-}
-
-void ChartControl::addValues(const ActiveValues& active)
-{
-    m_recording.addValues(measureTime(), m_model, active);
-}
-
-void ChartControl::AddOutputLinePoints()
-{
-    m_recording.addOutputLines(measureTime(), m_model, m_lines);
+    const bool active[] = {sample.active.y, sample.active.x1, sample.active.x2};
+    for (const Channel c : {Channel::Y, Channel::X1, Channel::X2})
+        if (active[static_cast<std::size_t>(c)])
+            m_page->showValue(c, QString::fromStdString(sample.text(c)));
+    m_recording.add(sample, m_lines);
 }
 
 void ChartControl::RecordClick()
 {
     m_recording.record();
-    // The time only: a measurement under way goes on asking at its pace.
-    m_measurement.scheduler().resetTime();
+    emit timeResetAsked();
     m_page->refresh(m_recording.generation());
 }
 
@@ -66,7 +56,7 @@ void ChartControl::PauseClick()
 void ChartControl::StopClick()
 {
     m_recording.stop();
-    m_measurement.scheduler().resetTime();
+    emit timeResetAsked();
     m_page->refresh(m_recording.generation());
 }
 
@@ -140,10 +130,10 @@ void ChartControl::SaveExcelClick()
         return;
     std::vector<ChartFileSeries> series;
     for (int t = 0; t < kTraceCount; ++t) {
-        const ChartPlottable* plottable = m_page->plottable(static_cast<Trace>(t));
-        series.push_back({plottable->name().toStdString(),
-                          pointColour(static_cast<Trace>(t)).name().toUpper().toStdString(),
-                          &plottable->series()});
+        const auto trace = static_cast<Trace>(t);
+        series.push_back({traceLook(trace).title,
+                          pointColour(trace).name().toUpper().toStdString(),
+                          &m_data.series(trace)});
     }
     QSaveFile file(name);
     bool ok = file.open(QIODevice::WriteOnly) &&
@@ -155,12 +145,11 @@ void ChartControl::SaveExcelClick()
         reportUnwritable(name);
 }
 
-void ChartControl::DisplayTick()
+void ChartControl::DisplayTick(bool clockRunning)
 {
     // Following the last page belongs to the tick that shows the time: none while the clock
     // stood still.
-    if (m_recording.recording() && m_page->paging().tracking &&
-        m_measurement.scheduler().hasStepped())
+    if (m_recording.recording() && m_page->paging().tracking && clockRunning)
         m_page->followLastPage();
     m_page->refresh(m_recording.generation());
 }

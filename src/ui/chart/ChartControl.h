@@ -1,19 +1,21 @@
 #pragma once
-// The time chart at work: the recording buttons of the tab "Wykres", the points of every
-// sample while recording, the line window, and the chart's share of the 50 ms display tick
-// (following the last page, redrawing only when something changed).
+// The time chart at work: it owns the chart's data and its recording, takes every sample
+// (its values on the small fields above the chart, its points while recording), answers the
+// recording buttons of the tab "Wykres" and the line window's button, writes the chart's files,
+// and does the chart's share of the 50 ms display tick (following the last page, redrawing
+// only when something changed). The tab only draws and signals.
 
 #include <QObject>
 
+#include "core/chart/ChartData.h"
 #include "core/chart/ChartRecording.h"
 #include "core/chart/LineSettings.h"
+#include "core/measure/Sample.h"
 
 namespace kx {
 
 class ChartPage;
-class MeasurementControl;
 class TKonigLiniiForm;
-struct DeviceModel;
 
 class ChartControl : public QObject
 {
@@ -21,17 +23,20 @@ class ChartControl : public QObject
 
 public:
     // lines are the program's line settings, which the line window edits.
-    ChartControl(ChartPage* page, MeasurementControl& measurement, const DeviceModel& model,
-                 const LineSettings& lines, QObject* parent = nullptr);
+    explicit ChartControl(const LineSettings& lines, QObject* parent = nullptr);
+    // The tab that draws data(); its buttons come here.
+    void setPage(ChartPage* page);
     // The window "    konfiguruj linie wyjsc..." shows; it is created after the main window.
     void setLinesWindow(TKonigLiniiForm* window) { m_linesWindow = window; }
 
+    const ChartData& data() const { return m_data; }
     const ChartRecording& recording() const { return m_recording; }
 
-    // A sample's Y, X1 and X2, each while it is active (after the fields show it).
-    void addValues(const ActiveValues& active);
-    // A sample's output lines, after the register row.
-    void AddOutputLinePoints();
+    // A new sample: the texts of its active values above the chart, and, while recording, its
+    // points.
+    void addSample(const Sample& sample);
+    // The display tick; clockRunning is whether the measurement's time moved since the last.
+    void DisplayTick(bool clockRunning);
 
 public slots:
     void RecordClick(); // "Nagrywaj wykres"
@@ -39,23 +44,25 @@ public slots:
     void StopClick();   // "stop"
     void ClearClick();  // "wyczyść wykres"
     void LinesClick();  // "    konfiguruj linie wyjsc..."
-    void DisplayTick();
     // The chart's files; each is written whole or not at all, and a failure is reported.
     void SaveBmpClick();   // "    Zapisz jako bmp..."
     void SaveJpgClick();   // "     Zapisz jako jpg...", then the export window
     void SaveExcelClick(); // "  Zapisz jako excel..."
 
+signals:
+    // "Nagrywaj wykres" and "stop" start the measurement's time again (its time only: a
+    // measurement under way goes on asking at its pace).
+    void timeResetAsked();
+
 private:
-    double measureTime() const;
     // The chart as a picture ("BMP", "JPG", "PNG") or a PDF under exactly this name.
     bool savePicture(const QString& fileName, const char* format);
 
-    ChartPage* m_page;
+    ChartPage* m_page = nullptr;
     TKonigLiniiForm* m_linesWindow = nullptr;
-    MeasurementControl& m_measurement;
-    const DeviceModel& m_model;
     const LineSettings& m_lines;
-    ChartRecording m_recording;
+    ChartData m_data;
+    ChartRecording m_recording{m_data};
 };
 
 } // namespace kx

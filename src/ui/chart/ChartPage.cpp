@@ -21,6 +21,7 @@
 
 #include "ui/chart/ChartPlottable.h"
 #include "ui/chart/ChartStyle.h"
+#include "ui/common/Colours.h"
 #include "ui/common/TraceColours.h"
 #include "ui/common/ReadoutField.h"
 #include "ui/common/ValueLabel.h"
@@ -28,22 +29,6 @@
 namespace kx {
 
 namespace {
-
-struct SeriesLook
-{
-    const char* title;
-    Trace trace;
-    ChartPlottable::Style style;
-};
-
-// Index = Trace. The output lines are stairs: an output holds its state until the next sample.
-const SeriesLook kSeries[] = {
-    {"Y (Wartość mierzona)", Trace::Y, ChartPlottable::Style::Line},
-    {"X1 (kanał 1)", Trace::X1, ChartPlottable::Style::Line},
-    {"X2 (kanał 2)", Trace::X2, ChartPlottable::Style::Line},
-    {"PK1", Trace::PK1, ChartPlottable::Style::StepLeft},
-    {"PK2", Trace::PK2, ChartPlottable::Style::StepLeft},
-};
 
 // Room left above the highest value, in pixels.
 constexpr double kTopMarginPx = 10;
@@ -161,14 +146,14 @@ ReadoutField* makeSmallField(const char* name, const QString& caption, const QCo
 
 } // namespace
 
-ChartPage::ChartPage(QWidget* parent) : QWidget(parent)
+ChartPage::ChartPage(const ChartData& data, QWidget* parent) : QWidget(parent)
 {
     setObjectName("ChartPage");
 
     auto* left = new QVBoxLayout;
     left->setSpacing(6);
     left->addWidget(buildValueStrip());
-    left->addWidget(buildChart(), 1);
+    left->addWidget(buildChart(data), 1);
 
     auto* side = new QVBoxLayout;
     side->setSpacing(8);
@@ -186,7 +171,7 @@ ChartPage::ChartPage(QWidget* parent) : QWidget(parent)
     setPageIndicator(1, 1);
 }
 
-QCustomPlot* ChartPage::buildChart()
+QCustomPlot* ChartPage::buildChart(const ChartData& data)
 {
     m_chart = new QCustomPlot;
     m_chart->setObjectName("Chart1");
@@ -223,13 +208,16 @@ QCustomPlot* ChartPage::buildChart()
     legend->setIconSize(10, 10);
     legend->setIconTextPadding(5);
     legend->setRowSpacing(1);
-    for (const SeriesLook& look : kSeries) {
-        auto* series = new ChartPlottable(m_chart->xAxis, m_chart->yAxis);
+    for (int t = 0; t < kTraceCount; ++t) {
+        const auto trace = static_cast<Trace>(t);
+        const TraceLook& look = traceLook(trace);
+        auto* series = new ChartPlottable(m_chart->xAxis, m_chart->yAxis, data.series(trace));
         series->setName(QString::fromUtf8(look.title));
-        series->setPen(QPen(traceColour(look.trace), 2));
-        series->setStyle(look.style);
+        series->setPen(QPen(traceColour(trace), 2));
+        series->setStyle(look.stairs ? ChartPlottable::Style::StepLeft
+                                     : ChartPlottable::Style::Line);
         legend->addItem(new TickBoxLegendItem(legend, series));
-        m_series[static_cast<std::size_t>(look.trace)] = series;
+        m_series[static_cast<std::size_t>(t)] = series;
     }
     // A tick box hides or shows its series; a hidden series leaves the page count.
     connect(m_chart, &QCustomPlot::legendClick, this,
@@ -308,15 +296,14 @@ QWidget* ChartPage::buildValueStrip()
     const struct
     {
         const char* name;
-        const char* caption;
         Trace trace;
     } fields[] = {
-        {"ChartYField", "Y (Wartość mierzona)", Trace::Y},
-        {"ChartX1Field", "X1 (kanał 1)", Trace::X1},
-        {"ChartX2Field", "X2 (kanał 2)", Trace::X2},
+        {"ChartYField", Trace::Y},
+        {"ChartX1Field", Trace::X1},
+        {"ChartX2Field", Trace::X2},
     };
     for (const auto& f : fields) {
-        const QString caption = QString::fromUtf8(f.caption);
+        const QString caption = QString::fromUtf8(traceLook(f.trace).title);
         ReadoutField* field = makeSmallField(f.name, caption, traceColour(f.trace));
         m_fields[static_cast<std::size_t>(f.trace)] = field;
         auto* label = new QLabel(caption);
@@ -505,14 +492,6 @@ void ChartPage::setPaging(const Paging& paging)
     m_samplesPerPage->setValue(paging.samplesPerPage);
 }
 
-ChartRecording::Series ChartPage::series() const
-{
-    ChartRecording::Series s{};
-    for (std::size_t i = 0; i < m_series.size(); ++i)
-        s[i] = &m_series[i]->series();
-    return s;
-}
-
 ChartPlottable* ChartPage::plottable(Trace t) const
 {
     return m_series[static_cast<std::size_t>(t)];
@@ -539,16 +518,22 @@ void ChartPage::setPointsPerPage(int perPage)
     if (perPage < 0)
         return;
     m_perPage = perPage;
-    m_page = int(clampPage(m_page, pageCount()));
+    clampPage();
     m_zoomed = false;
     layOut();
 }
 
 void ChartPage::setCurrentPage(int page)
 {
-    m_page = int(clampPage(page, pageCount()));
+    m_page = page;
+    clampPage();
     m_zoomed = false;
     layOut();
+}
+
+void ChartPage::clampPage()
+{
+    m_page = int(kx::clampPage(m_page, pageCount()));
 }
 
 std::vector<PagedSeries> ChartPage::shownSeries() const
@@ -579,7 +564,7 @@ void ChartPage::followLastPage()
 void ChartPage::setSeriesShown(QCPAbstractPlottable* series, bool shown)
 {
     series->setVisible(shown);
-    m_page = int(clampPage(m_page, pageCount()));
+    clampPage();
     layOut();
 }
 
@@ -611,7 +596,7 @@ void ChartPage::refresh(std::uint64_t generation)
     if (generation == m_drawnGeneration)
         return;
     m_drawnGeneration = generation;
-    m_page = int(clampPage(m_page, pageCount()));
+    clampPage();
     layOut();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The tab "Wykres": the time chart of Y, X1, X2 and the two output lines, the recording and
-// paging controls and the chart's save buttons. It draws the five series and pages, zooms and
-// hides them; what goes into them is the recording's (ChartRecording), and it redraws only
-// when the recording's generation or its own view changed.
+// paging controls and the chart's save buttons. It draws the chart's data (ChartData, the
+// chart controller's) and pages, zooms and hides its series; it redraws only when the
+// recording's generation or its own view changed. Its buttons are signals.
 //
 // Paging: N points per page while "włącz stronicowanie" is checked, none (one page) otherwise.
 // A page shows, for the shown series with the most points, its points first … last and the
@@ -15,9 +15,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/protocol/Param.h" // Channel
+#include "core/chart/ChartData.h"
 #include "core/chart/ChartPaging.h"
-#include "core/chart/ChartRecording.h"
+#include "core/protocol/Param.h" // Channel
 
 class QCPAbstractPlottable;
 class QCheckBox;
@@ -47,7 +47,8 @@ public:
         int samplesPerPage = 10;
     };
 
-    explicit ChartPage(QWidget* parent = nullptr);
+    // Draws data, which must outlive the page.
+    explicit ChartPage(const ChartData& data, QWidget* parent = nullptr);
 
     // Above the chart: the latest texts of Y, X1, X2 ("-----------" until a value comes).
     void showValue(Channel c, const QString& text);
@@ -60,8 +61,6 @@ public:
     // arrow with no page in its direction is disabled.
     void setPageIndicator(int page, int count);
 
-    // The five series' points, for the recording to fill (order of Trace).
-    ChartRecording::Series series() const;
     ChartPlottable* plottable(Trace t) const;
     QCustomPlot* chart() const { return m_chart; }
 
@@ -103,13 +102,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QCustomPlot* buildChart();
+    QCustomPlot* buildChart(const ChartData& data);
     QWidget* buildPageIndicator(QWidget* chart);
     QWidget* buildValueStrip();
     QGroupBox* buildRecordingGroup();
     QGroupBox* buildPagingGroup();
     QGroupBox* buildFileGroup();
     void placePageIndicator();
+    // The page brought into 1 … pageCount(), after the count may have changed.
+    void clampPage();
     std::vector<PagedSeries> shownSeries() const;
     void zoomTo(const QRect& rect);
     // Applies the page (or everything) to the series and, unless zoomed, to the axes.

@@ -70,8 +70,8 @@ private:
 
 } // namespace
 
-ChartPlottable::ChartPlottable(QCPAxis* keyAxis, QCPAxis* valueAxis)
-    : QCPAbstractPlottable(keyAxis, valueAxis)
+ChartPlottable::ChartPlottable(QCPAxis* keyAxis, QCPAxis* valueAxis, const ChartSeries& series)
+    : QCPAbstractPlottable(keyAxis, valueAxis), m_series(series)
 {}
 
 ChartPlottable::~ChartPlottable() = default;

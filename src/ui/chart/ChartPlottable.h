@@ -4,8 +4,9 @@
 // the exact points once few enough are in view, so a redraw costs the same at ten thousand and
 // at ten million points. It can be limited to an index range: a page shows points first … last.
 //
-// Created on a plot's axes, it belongs to that plot, like QCPGraph:
-//     auto* y = new ChartPlottable(plot->xAxis, plot->yAxis);
+// Created on a plot's axes, it belongs to that plot, like QCPGraph; the series it draws is
+// someone else's and must outlive it:
+//     auto* y = new ChartPlottable(plot->xAxis, plot->yAxis, data.series(Trace::Y));
 
 #include <optional>
 
@@ -33,14 +34,10 @@ public:
         StepLeft, // stairs: each value holds until the next point's x, then steps (lsStepLeft)
     };
 
-    ChartPlottable(QCPAxis* keyAxis, QCPAxis* valueAxis);
+    ChartPlottable(QCPAxis* keyAxis, QCPAxis* valueAxis, const ChartSeries& series);
     ~ChartPlottable() override;
 
-    ChartSeries& series() { return m_series; }
     const ChartSeries& series() const { return m_series; }
-    // Shorthands for series().add() and series().clear().
-    bool addPoint(double x, double y) { return m_series.add(x, y); }
-    void clear() { m_series.clear(); }
 
     void setStyle(Style style) { m_style = style; }
     Style style() const { return m_style; }
@@ -75,7 +72,7 @@ private:
     void addPoints(std::int64_t first, std::int64_t last);
     void addBuckets(std::int64_t first, std::int64_t last, int columns);
 
-    ChartSeries m_series;
+    const ChartSeries& m_series;
     Style m_style = Style::Line;
     std::optional<IndexRange> m_shown;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The colours every window shares. A measured value keeps its colour wherever it is shown:
-// its read-out fields, its bar, its chart series and its register column (measure/TraceColours.h
-// says which is whose).
+// its read-out fields, its bar, its chart series and its register column (TraceColours.h says
+// which is whose).
 
 #include <QColor>
 

@@ -1,12 +1,11 @@
 #include "ui/device/DeviceSync.h"
 
 #include "core/device/DeviceModel.h"
-#include "ui/device/DevicePage.h"
-#include "core/text/NumberFormat.h"
-#include "core/text/RoundTo3.h"
 #include "core/device/StateMonitor.h"
 #include "core/device/SyncCycle.h"
+#include "core/text/NumberFormat.h"
 #include "ui/common/LocaleSeparator.h"
+#include "ui/device/DevicePage.h"
 
 namespace kx {
 
@@ -70,8 +69,8 @@ void DeviceSync::RefreshFromStan()
     auto show = [this](Param p, const std::string& text) {
         m_page->showConfirmed(p, QString::fromStdString(text), kConfirmedWhite);
     };
-    show(Param::PK1, formatGeneral(RoundTo3(stan.PK1), m_separator));
-    show(Param::PK2, formatGeneral(RoundTo3(stan.PK2), m_separator));
+    show(Param::PK1, formatRoundedTo3(stan.PK1, m_separator));
+    show(Param::PK2, formatRoundedTo3(stan.PK2, m_separator));
     show(Param::LED, std::to_string(stan.LED));
     show(Param::decp, std::to_string(stan.decp));
     // A change of the box runs its handler, which aligns Set.Beep with the device.

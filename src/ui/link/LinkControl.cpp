@@ -119,8 +119,8 @@ int LinkControl::openPort()
 {
     m_serial.set_read_size(kReadSize);
     m_router.setReadSize(kReadSize);
-    // 8 data bits, no parity, one stop bit, no flow control.
-    const int result = m_serial.open_port(PortName.toStdString(), BaudRate, 0, 8, false);
+    const int result =
+        m_serial.open_port(PortName.toStdString(), BaudRate, kLineParity, kLineDataBits, false);
     if (result == 0)
         m_router.counters() = {};
     return result;

@@ -16,8 +16,10 @@
 
 #include "core/protocol/FrameRouter.h"
 #include "core/protocol/RequestSender.h"
-#include "ui/link/PortLink.h"
+#include "core/protocol/SerialLine.h"
+#include "core/settings/DefaultPort.h"
 #include "serial/SerialEngine.h"
+#include "ui/link/PortLink.h"
 
 namespace kx {
 
@@ -28,7 +30,6 @@ class LinkControl : public QObject, public ByteSink, public TrafficLog, public P
     Q_OBJECT
 
 public:
-    static constexpr int kBaudRate = 57600;
     static constexpr int kReadSize = 64;
 
     explicit LinkControl(DeviceModel& model, QObject* parent = nullptr);
@@ -49,8 +50,8 @@ public:
     bool PortChosen = false;
     bool BaudChosen = false;
     bool SuppressOpenNotice = false;
-    QString PortName = "COM1";
-    int BaudRate = kBaudRate;
+    QString PortName = kDefaultPortName;
+    int BaudRate = kLineBaudRate;
 
     SerialEngine& engine() { return m_serial; }
     // What the line lost since the port was last opened.

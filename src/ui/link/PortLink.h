@@ -13,7 +13,7 @@ class PortLink
 {
 public:
     virtual ~PortLink() = default;
-    // The port the program connects to by default (from config.ini, else "COM1").
+    // The port the program connects to by default (from config.ini, else kDefaultPortName).
     virtual QString defaultPort() const = 0;
     // Opens without the opened notice; returns the engine's result code.
     virtual int openForWizard(const QString& portName) = 0;

@@ -7,7 +7,6 @@
 
 #include "core/device/DeviceModel.h"
 #include "core/text/NumberFormat.h"
-#include "core/text/RoundTo3.h"
 #include "ui/measure/IndicatorPage.h"
 #include "core/protocol/Commands.h"
 #include "core/device/ReplyDispatch.h"
@@ -70,6 +69,11 @@ SamplingSettings MeasurementControl::sampling() const
     return m_indicators->sampling();
 }
 
+MeasurementSummary MeasurementControl::summary() const
+{
+    return {m_scheduler.MeasureTime(), m_scheduler.duration(), sampling(), active()};
+}
+
 void MeasurementControl::IdleStep()
 {
     if (m_scheduler.IdleStep(m_clock(), m_model, sampling()))
@@ -117,7 +121,7 @@ void MeasurementControl::HandleMeasurementFrame(std::span<const uint8_t> frame)
     if (!applyMeasurementFrame(m_model, frame, &hasY, &hasX1, &hasX2))
         return;
     auto show = [this](Channel c, float v) {
-        m_results.showResult(c, formatGeneral(RoundTo3(v), m_separator));
+        m_results.showResult(c, formatRoundedTo3(v, m_separator));
     };
     if (hasY)
         show(Channel::Y, m_model.CurrentY);
@@ -131,39 +135,44 @@ void MeasurementControl::HandleMeasurementFrame(std::span<const uint8_t> frame)
 
 void MeasurementControl::HandleNewValues()
 {
-    const ActiveValues a = active();
-    m_indicators->setBars(barPositions(m_model, a, m_indicators->leftHalfMaximum()));
-    const std::string y = formatFixed(m_model.CurrentY, 4, 3);
-    const std::string x1 = formatFixed(m_model.CurrentX1, 4, 3);
-    const std::string x2 = formatFixed(m_model.CurrentX2, 4, 3);
-    if (a.y) {
-        m_indicators->showValue(Channel::Y, QString::fromStdString(y));
-        m_shown.y = m_model.CurrentY;
+    Sample sample;
+    sample.measureTime = m_scheduler.MeasureTime();
+    sample.active = active();
+    sample.pk1 = m_model.OutputPK1 != 0;
+    sample.pk2 = m_model.OutputPK2 != 0;
+    m_indicators->setBars(barPositions(m_model, sample.active, m_indicators->leftHalfMaximum()));
+    const struct
+    {
+        Channel channel;
+        bool active;
+        float value;
+        std::optional<float> ShownValues::*shown;
+    } values[] = {
+        {Channel::Y, sample.active.y, m_model.CurrentY, &ShownValues::y},
+        {Channel::X1, sample.active.x1, m_model.CurrentX1, &ShownValues::x1},
+        {Channel::X2, sample.active.x2, m_model.CurrentX2, &ShownValues::x2},
+    };
+    for (const auto& v : values) {
+        std::string& text = sample.texts[static_cast<std::size_t>(v.channel)];
+        text = formatFixed(v.value, 4, 3);
+        if (v.active) {
+            m_indicators->showValue(v.channel, QString::fromStdString(text));
+            m_shown.*v.shown = v.value;
+        }
     }
-    if (a.x1) {
-        m_indicators->showValue(Channel::X1, QString::fromStdString(x1));
-        m_shown.x1 = m_model.CurrentX1;
-    }
-    if (a.x2) {
-        m_indicators->showValue(Channel::X2, QString::fromStdString(x2));
-        m_shown.x2 = m_model.CurrentX2;
-    }
-    if (m_sampleTexts)
-        m_sampleTexts(y, x1, x2, a);
-    m_indicators->setOutputs(m_model.OutputPK1 != 0, m_model.OutputPK2 != 0);
-    // Then the register row (with "autoodczyt") and the chart's output lines.
-    if (m_afterNewValues)
-        m_afterNewValues();
+    sample.shown = m_shown;
+    m_indicators->setOutputs(sample.pk1, sample.pk2);
+    emit sampleTaken(sample);
 }
 
 void MeasurementControl::DisplayTimerTick()
 {
+    emit displayTicked(m_scheduler.hasStepped());
     if (!m_scheduler.hasStepped())
         return;
     const QString rate = QString::fromStdString(rateText(sampling()));
     m_indicators->setRateText(rate);
-    if (m_rateShown)
-        m_rateShown(rate);
+    emit rateShown(rate);
     m_indicators->setTimeText(
         QString::fromStdString(timeText(m_scheduler.MeasureTime(), m_separator)));
 }
@@ -172,8 +181,7 @@ void MeasurementControl::StartClick()
 {
     if (!m_model.Detected) {
         dialogs().showMessage(QString::fromUtf8("Nie odnaleziono urządznia!"));
-        if (m_openWizard)
-            m_openWizard();
+        emit deviceMissing();
         return;
     }
     m_scheduler.start(m_clock());
@@ -217,8 +225,7 @@ void MeasurementControl::ContinuousSamplingClick(bool checked)
 void MeasurementControl::lockGroups(bool locked)
 {
     m_indicators->setLocked(locked);
-    if (m_lockOthers)
-        m_lockOthers(locked);
+    emit groupsLocked(locked);
 }
 
 } // namespace kx

@@ -1,7 +1,8 @@
 #pragma once
 // A running measurement on the windows: START, STOP and PAUSE, the idle step that asks the
 // device for samples, the frames' values on the indicator and device tabs, and the 50 ms
-// display of the rate and the elapsed time.
+// display of the rate and the elapsed time. Each new sample leaves it once, as a value
+// (sampleTaken), for whatever records it.
 //
 // The idle step runs whenever the UI thread has worked off its events (the event
 // dispatcher's aboutToBlock), never on a zero-interval timer, which would spin a core.
@@ -15,6 +16,7 @@
 #include <span>
 
 #include "core/measure/Measurement.h"
+#include "core/measure/Sample.h"
 #include "core/protocol/RequestSender.h"
 
 namespace kx {
@@ -22,15 +24,6 @@ namespace kx {
 class IndicatorPage;
 class ReplyView;
 struct DeviceModel;
-
-// The value each large field shows now; none while it still shows its dashes. A register
-// row is made of these, exactly as the fields show them.
-struct ShownValues
-{
-    std::optional<float> y;
-    std::optional<float> x1;
-    std::optional<float> x2;
-};
 
 class MeasurementControl : public QObject
 {
@@ -47,33 +40,17 @@ public:
     void setRequests(RequestChannel requests) { m_requests = requests; }
     // The clock in hundredths of a second; a monotonic one unless a test gives its own.
     void setClock(std::function<int64_t()> clock);
-    // Shown when START finds no device.
-    void setWizardOpener(std::function<void()> open) { m_openWizard = std::move(open); }
-    // What else a running measurement holds (the device tab's groups), besides "Próbkowanie".
-    void setLockOthers(std::function<void(bool locked)> lock) { m_lockOthers = std::move(lock); }
-    // Further displays of each sample: the chart's small fields, the chart points, the
-    // register row; they belong to the chart and the register.
-    void setSampleTexts(std::function<void(const std::string& y, const std::string& x1,
-                                           const std::string& x2, const ActiveValues&)>
-                            show)
-    {
-        m_sampleTexts = std::move(show);
-    }
-    void setAfterNewValues(std::function<void()> after) { m_afterNewValues = std::move(after); }
-    void setRateDisplays(std::function<void(const QString&)> show)
-    {
-        m_rateShown = std::move(show);
-    }
 
     // Starts the display timer and the idle step.
     void start();
 
     const MeasurementScheduler& scheduler() const { return m_scheduler; }
     MeasurementScheduler& scheduler() { return m_scheduler; }
-    const ShownValues& shownValues() const { return m_shown; }
     QTimer& displayTimer() { return m_display; }
     ActiveValues active() const;
     SamplingSettings sampling() const;
+    // The time now, the last measurement's length and how it samples, for a saved register.
+    MeasurementSummary summary() const;
 
     // Received frames, routed by the link. The period meter runs first in continuous sampling.
     void measurementFrameReceived(std::span<const uint8_t> frame);
@@ -91,6 +68,18 @@ public slots:
     // The line went away: the measurement stops where it is (its time is kept), its groups
     // unlock and nothing is awaited.
     void lineLost();
+
+signals:
+    // A new sample, after the indicator tab shows it.
+    void sampleTaken(const kx::Sample& sample);
+    // The display tick's rate text, for the chart tab's copy of it.
+    void rateShown(const QString& rate);
+    // Every display tick; clockRunning tells whether the measurement's time has moved.
+    void displayTicked(bool clockRunning);
+    // START found no device: the connection wizard is the way to one.
+    void deviceMissing();
+    // A running measurement holds the groups that would change it; other tabs' too.
+    void groupsLocked(bool locked);
 
 private:
     void lockGroups(bool locked);
@@ -110,13 +99,6 @@ private:
     QTimer m_due;
     std::optional<int64_t> m_dueAt; // clock reading the due timer was armed for
     QMetaObject::Connection m_idle;
-    std::function<void()> m_openWizard;
-    std::function<void(bool)> m_lockOthers;
-    std::function<void(const std::string&, const std::string&, const std::string&,
-                       const ActiveValues&)>
-        m_sampleTexts;
-    std::function<void()> m_afterNewValues;
-    std::function<void(const QString&)> m_rateShown;
     char m_separator;
 };
 

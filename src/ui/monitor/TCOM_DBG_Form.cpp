@@ -28,7 +28,8 @@ TCOM_DBG_Form::TCOM_DBG_Form(QWidget* parent)
     font.setBold(true);
     font.setPixelSize(12);
 
-    struct PaneSpec
+    // Where each pane sits, and the names of its context menu and "czyść" item.
+    struct PaneLayout
     {
         const char* name;
         QRect place;
@@ -36,17 +37,17 @@ TCOM_DBG_Form::TCOM_DBG_Form(QWidget* parent)
         const char* item;
         void (TCOM_DBG_Form::*clear)();
     };
-    const PaneSpec specs[4] = {
+    const PaneLayout paneLayouts[4] = {
         {"Memo1", {6, 6, 365, 385}, "PopupMenu1", "czy1", &TCOM_DBG_Form::czy1Click},
         {"Memo2", {377, 6, 309, 385}, "PopupMenu2", "MenuItem1", &TCOM_DBG_Form::MenuItem1Click},
         {"Memo3", {6, 397, 365, 89}, "PopupMenu3", "MenuItem2", &TCOM_DBG_Form::MenuItem2Click},
         {"Memo4", {377, 397, 309, 89}, "PopupMenu4", "MenuItem3", &TCOM_DBG_Form::MenuItem3Click},
     };
     for (int i = 0; i < 4; ++i) {
-        const PaneSpec& spec = specs[i];
+        const PaneLayout& layout = paneLayouts[i];
         auto* pane = new QPlainTextEdit(this);
-        pane->setObjectName(spec.name);
-        pane->setGeometry(spec.place);
+        pane->setObjectName(layout.name);
+        pane->setGeometry(layout.place);
         pane->setReadOnly(true);
         pane->setFont(font);
         // Long lines (the state dump's) wrap, so they are read without scrolling sideways.
@@ -59,10 +60,10 @@ TCOM_DBG_Form::TCOM_DBG_Form(QWidget* parent)
         pane->setPalette(p);
 
         auto* menu = new QMenu(pane);
-        menu->setObjectName(spec.menu);
+        menu->setObjectName(layout.menu);
         QAction* clear = menu->addAction(QString::fromUtf8("czyść"));
-        clear->setObjectName(spec.item);
-        connect(clear, &QAction::triggered, this, spec.clear);
+        clear->setObjectName(layout.item);
+        connect(clear, &QAction::triggered, this, layout.clear);
         pane->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(pane, &QWidget::customContextMenuRequested, menu,
                 [menu, pane](const QPoint& at) { menu->popup(pane->mapToGlobal(at)); });

@@ -2,7 +2,9 @@
 // The traffic monitor: requests and replies as text lines in the traffic pane (Memo1), the
 // state dump in Memo2, and two spare panes. Lines are taken only while the window is shown.
 
-#include "core/device/StateMonitor.h"
+#include <string>
+#include <vector>
+
 #include "core/protocol/FrameRouter.h"
 #include "core/protocol/RequestSender.h"
 #include "ui/common/ToolWindow.h"
@@ -14,7 +16,7 @@ namespace kx {
 
 class ValueLabel;
 
-class TCOM_DBG_Form : public ToolWindow, public TrafficLog, public StateMonitor
+class TCOM_DBG_Form : public ToolWindow, public TrafficLog
 {
     Q_OBJECT
 
@@ -27,9 +29,10 @@ public:
     bool isShown() const override { return isVisible(); }
     void appendLine(const std::string& line) override;
 
-    bool wantsState() const override { return isVisible(); }
+    // Whether the state pane is read now; the main window hands it the synchronisation dump.
+    bool wantsState() const { return isVisible(); }
     // Empties the state pane and writes the lines, while the window is shown.
-    void showState(const std::vector<std::string>& lines) override;
+    void showState(const std::vector<std::string>& lines);
 
     QPlainTextEdit* pane(int n) const; // 1 … 4
 

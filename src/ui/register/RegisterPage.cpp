@@ -1,17 +1,11 @@
 #include "ui/register/RegisterPage.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -20,9 +14,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "core/device/DeviceModel.h"
+#include "ui/register/RegisterControl.h"
 #include "ui/register/RegisterTableModel.h"
-#include "ui/common/Dialogs.h"
 
 namespace kx {
 
@@ -32,12 +25,8 @@ constexpr int kColumnWidth = 82;
 constexpr int kRowHeight = 20;
 constexpr int kTextInset = 5; // text's offset from the cell's top-left corner
 const QColor kSelected{0x00, 0x00, 0x80};
-
-const char kFilters[] = "Text (*.txt);;Excel (*.xls)";
-const QString kSaveTitle = QStringLiteral("Zapisz jako");
-const char kExcelFilter[] = "Excel (*.xls)";
-// A save shorter than this shows no progress.
-constexpr int kProgressAfterMs = 500;
+// The boxes start as without a settings file.
+constexpr RegisterSettings kInitial{};
 
 // A fixed or data cell: its ground, then its text inset from the top-left corner, clipped.
 void paintCell(QPainter* painter, const QRect& rect, const QColor& ground, const QColor& ink,
@@ -125,7 +114,7 @@ public:
         // The view lays a new row out later, after this event; the scroll range must have it
         // now. (Laying it out here would cost more than the rest of the registration.)
         const int end = std::max(model()->rowCount() * kRowHeight - viewport()->height(), 0);
-        static_assert(RegisterPage::kMaxRows < INT_MAX / kRowHeight);
+        static_assert(RegisterControl::kMaxRows < INT_MAX / kRowHeight);
         if (bar->maximum() < end) {
             // Once the bar is shown, only the layout cares that the range grew, and it sets
             // the same range itself; telling everyone per row costs more than the rest.
@@ -196,20 +185,9 @@ QGroupBox* makeGroup(const char* name, const QString& title, const QList<QWidget
     return group;
 }
 
-QString shown(const QString& fileName)
-{
-    return QDir::toNativeSeparators(fileName);
-}
-
-void report(const char* what, const QString& fileName)
-{
-    dialogs().showMessage(QString::fromUtf8(what).arg(shown(fileName)));
-}
-
 } // namespace
 
-RegisterPage::RegisterPage(QWidget* parent)
-    : QWidget(parent), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); })
+RegisterPage::RegisterPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName("RegisterPage");
 
@@ -233,8 +211,6 @@ RegisterPage::RegisterPage(QWidget* parent)
     connect(m_autoRead, &QCheckBox::toggled, m_read, &QPushButton::setDisabled);
     m_read->setDisabled(m_autoRead->isChecked());
     connect(m_read, &QPushButton::clicked, this, &RegisterPage::readPositionClicked);
-    connect(m_colour, &QCheckBox::toggled, m_model, &RegisterTableModel::setColoured);
-    m_model->setColoured(m_colour->isChecked());
 }
 
 RegisterPage::~RegisterPage() = default;
@@ -244,13 +220,11 @@ QGroupBox* RegisterPage::buildGridGroup()
     auto* group = new QGroupBox(QStringLiteral("Pomiar"));
     group->setObjectName("GroupBoxRegister");
 
-    m_model = new RegisterTableModel(this);
     auto* grid = new RegisterGrid;
     m_grid = grid;
     grid->setObjectName("RegisterGrid");
     grid->setAccessibleName(QStringLiteral("Pomiar"));
     grid->setHorizontalHeader(new FixedRowHeader(Qt::Horizontal, grid));
-    grid->setModel(m_model);
     grid->setItemDelegate(new RegisterCellDelegate(grid));
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -287,29 +261,29 @@ QGroupBox* RegisterPage::buildGridGroup()
 
 QGroupBox* RegisterPage::buildReadingGroup()
 {
-    m_autoRead = makeBox("CheckBoxAutoRead", QStringLiteral("autoodczyt"), true);
+    m_autoRead = makeBox("CheckBoxAutoRead", QStringLiteral("autoodczyt"), kInitial.autoRead);
     m_read = makeButton("ButtonReadPosition", QStringLiteral("Odczytaj pozycje"));
     return makeGroup("GroupBoxRegisterReading", QStringLiteral("Odczyt"), {m_autoRead, m_read});
 }
 
 QGroupBox* RegisterPage::buildChannelGroup()
 {
-    m_regY = makeBox("CheckBoxRegY", QStringLiteral("Y (pomiar)"), true);
-    m_regX1 = makeBox("CheckBoxRegX1", QStringLiteral("kanał 1"), true);
-    m_regX2 = makeBox("CheckBoxRegX2", QStringLiteral("kanał 2"), true);
-    m_regPK1 = makeBox("CheckBoxRegPK1", QStringLiteral("PK1"), false);
-    m_regPK2 = makeBox("CheckBoxRegPK2", QStringLiteral("PK2"), false);
+    m_regY = makeBox("CheckBoxRegY", QStringLiteral("Y (pomiar)"), kInitial.y);
+    m_regX1 = makeBox("CheckBoxRegX1", QStringLiteral("kanał 1"), kInitial.x1);
+    m_regX2 = makeBox("CheckBoxRegX2", QStringLiteral("kanał 2"), kInitial.x2);
+    m_regPK1 = makeBox("CheckBoxRegPK1", QStringLiteral("PK1"), kInitial.pk1);
+    m_regPK2 = makeBox("CheckBoxRegPK2", QStringLiteral("PK2"), kInitial.pk2);
     return makeGroup("GroupBoxChannel", QStringLiteral("Kanał:"),
                      {m_regY, m_regX1, m_regX2, m_regPK1, m_regPK2});
 }
 
 QGroupBox* RegisterPage::buildInfoGroup()
 {
-    m_date = makeBox("CheckBoxDate", QStringLiteral("data"), false);
-    m_hour = makeBox("CheckBoxHour", QStringLiteral("godzina"), false);
-    m_time = makeBox("CheckBoxTime", QStringLiteral("czas pomiaru"), true);
-    m_index = makeBox("CheckBoxIndex", QStringLiteral("numer próbki"), true);
-    m_colour = makeBox("CheckBoxColour", QStringLiteral("kolor"), true);
+    m_date = makeBox("CheckBoxDate", QStringLiteral("data"), kInitial.date);
+    m_hour = makeBox("CheckBoxHour", QStringLiteral("godzina"), kInitial.hour);
+    m_time = makeBox("CheckBoxTime", QStringLiteral("czas pomiaru"), kInitial.time);
+    m_index = makeBox("CheckBoxIndex", QStringLiteral("numer próbki"), kInitial.index);
+    m_colour = makeBox("CheckBoxColour", QStringLiteral("kolor"), kInitial.colour);
     return makeGroup("GroupBoxInfo", QStringLiteral("Informacje"),
                      {m_date, m_hour, m_time, m_index, m_colour});
 }
@@ -317,7 +291,7 @@ QGroupBox* RegisterPage::buildInfoGroup()
 QGroupBox* RegisterPage::buildTableGroup()
 {
     QPushButton* clear = makeButton("ButtonRegisterClear", QStringLiteral(" Wyczyść"));
-    connect(clear, &QPushButton::clicked, this, &RegisterPage::ButtonRegisterClearClick);
+    connect(clear, &QPushButton::clicked, this, &RegisterPage::clearClicked);
     return makeGroup("GroupBoxTable", QStringLiteral("Tabela"), {clear});
 }
 
@@ -327,14 +301,16 @@ QGroupBox* RegisterPage::buildFileGroup()
     m_save = makeButton("ButtonSave", QStringLiteral("     Zapisz       "));
     // Saves under the name last chosen by "Zapisz Jako...": nothing to save to before that.
     m_save->setEnabled(false);
-    connect(saveAs, &QPushButton::clicked, this, &RegisterPage::ButtonSaveAsClick);
-    connect(m_save, &QPushButton::clicked, this, &RegisterPage::ButtonSaveClick);
+    connect(saveAs, &QPushButton::clicked, this, &RegisterPage::saveAsClicked);
+    connect(m_save, &QPushButton::clicked, this, &RegisterPage::saveClicked);
     return makeGroup("GroupBoxFile", QStringLiteral("Plik:"), {saveAs, m_save});
 }
 
-void RegisterPage::writeHeaderRow()
+void RegisterPage::setModel(RegisterTableModel* model)
 {
-    m_model->writeHeaderRow();
+    m_grid->setModel(model);
+    connect(m_colour, &QCheckBox::toggled, model, &RegisterTableModel::setColoured);
+    model->setColoured(m_colour->isChecked());
 }
 
 RegisterPage::Options RegisterPage::options() const
@@ -360,190 +336,31 @@ void RegisterPage::setOptions(const Options& o)
     m_colour->setChecked(o.colour);
 }
 
-RegisterOptions RegisterPage::toRegisterOptions(const Options& o)
-{
-    using O = RegisterOptions;
-    return O()
-        .set(O::Number, o.index)
-        .set(O::Date, o.date)
-        .set(O::TimeOfDay, o.hour)
-        .set(O::MeasureTime, o.time)
-        .set(O::Y, o.y)
-        .set(O::X1, o.x1)
-        .set(O::X2, o.x2)
-        .set(O::PK1, o.pk1)
-        .set(O::PK2, o.pk2);
-}
-
 RegisterOptions RegisterPage::registerOptions() const
 {
-    return toRegisterOptions(options());
+    return options().options();
 }
 
-void RegisterPage::setClock(std::function<int64_t()> msSinceEpoch)
+void RegisterPage::showAppended(RegisterOptions options)
 {
-    m_clock = std::move(msSinceEpoch);
-}
-
-int64_t RegisterPage::now() const
-{
-    return m_clock();
-}
-
-void RegisterPage::setFileHeaderSource(std::function<RegisterFileHeader()> source)
-{
-    m_headerSource = std::move(source);
-}
-
-bool RegisterPage::addRegistration(const Registration& registration)
-{
-    if (m_model->registeredCount() + std::ssize(m_waiting) >= m_capacity) {
-        // Readings are being lost from here on: say so once, not on every sample.
-        if (!m_fullReported) {
-            m_fullReported = true;
-            dialogs().showMessage(
-                QString::fromUtf8("Tabela rejestracji jest pełna (%1 pozycji): kolejne odczyty "
-                                  "nie są rejestrowane.\nZapisz tabelę i wyczyść ją, aby "
-                                  "rejestrować dalej.")
-                    .arg(m_capacity));
-        }
-        return false;
-    }
-    if (m_writing)
-        m_waiting.push_back(registration);
-    else
-        appendNow(registration);
-    return true;
-}
-
-void RegisterPage::appendNow(const Registration& registration)
-{
-    if (!m_model->appendRegistration(registration))
-        return;
     // Each registration sets the width its date and time need, as the operator left it or not.
-    const int width = column0Width(registration.options);
+    const int width = column0Width(options);
     if (m_grid->columnWidth(RegisterTableModel::ColumnIndex) != width)
         m_grid->setColumnWidth(RegisterTableModel::ColumnIndex, width);
     // From the 28th registration on, the newest rows stay in view: the first data row shown
     // is grid row count − 27.
-    if (m_model->gridRowCount() >= kScrollFromRows)
+    if (m_grid->model()->rowCount() + 1 >= kScrollFromRows)
         static_cast<RegisterGrid*>(m_grid)->followEnd();
 }
 
-void RegisterPage::ButtonRegisterClearClick()
+void RegisterPage::showCleared()
 {
-    if (m_writing)
-        return;
-    if (!dialogs().question(
-            QString::fromUtf8("Czyszczenie tabeli rejestracji pomiarów...\nCzy jesteś pewien?"),
-            QApplication::applicationName()))
-        return;
     static_cast<RegisterGrid*>(m_grid)->stopFollowing();
-    m_model->clear();
-    m_fullReported = false;
-    emit cleared();
 }
 
-void RegisterPage::ButtonSaveAsClick()
+void RegisterPage::setSaveEnabled(bool enabled)
 {
-    if (m_writing)
-        return;
-    QString filter;
-    const QString chosen =
-        dialogs().saveFileName(kSaveTitle, QString::fromLatin1(kFilters), &filter);
-    if (chosen.isEmpty())
-        return;
-    const RegisterFileFormat selected = filter == QLatin1String(kExcelFilter)
-                                            ? RegisterFileFormat::Excel
-                                            : RegisterFileFormat::Text;
-    const std::optional<RegisterFileTarget> target =
-        registerFileTarget(chosen.toStdString(), selected);
-    if (!target) {
-        report("Nieznany rodzaj pliku:\n%1\nRejestr zapisuje się do pliku .txt albo .xls.", chosen);
-        return;
-    }
-    const QString fileName = QString::fromStdString(target->fileName);
-    // The dialog takes no name in a folder that is not there.
-    if (!QFileInfo(fileName).absoluteDir().exists()) {
-        report("Nie odnaleziono folderu:\n%1", QFileInfo(fileName).absolutePath());
-        return;
-    }
-    // The dialog asked about the name as typed; a name completed here is asked about here.
-    if (fileName != chosen && QFileInfo::exists(fileName) &&
-        !dialogs().question(
-            QString::fromUtf8("%1 już istnieje.\nCzy chcesz go zastąpić?").arg(shown(fileName)),
-            kSaveTitle))
-        return;
-    m_target = target;
-    m_save->setEnabled(true);
-    WriteRegisterFile(fileName, target->format);
-}
-
-void RegisterPage::ButtonSaveClick()
-{
-    if (m_writing || !m_target)
-        return;
-    WriteRegisterFile(QString::fromStdString(m_target->fileName), m_target->format);
-}
-
-bool RegisterPage::WriteRegisterFile(const QString& fileName, RegisterFileFormat format)
-{
-    if (m_writing)
-        return false;
-    m_writing = true;
-    const bool written = writeFile(fileName, format);
-    m_writing = false;
-    // What was registered meanwhile joins the table now, in order.
-    std::vector<Registration> waiting;
-    waiting.swap(m_waiting);
-    for (const Registration& r : waiting)
-        appendNow(r);
-    if (!written)
-        report("Nie można zapisać pliku:\n%1", fileName);
-    return written;
-}
-
-bool RegisterPage::writeFile(const QString& fileName, RegisterFileFormat format)
-{
-    RegisterFileHeader header;
-    if (m_headerSource)
-        header = m_headerSource();
-    else
-        header.typeName = kUnrecognisedTypeName;
-    const int64_t stamp = now();
-    const StampFormat& stamps = m_model->stampFormat();
-    header.date = stamps.date ? stamps.date(stamp) : std::string();
-    header.time = stamps.time ? stamps.time(stamp) : std::string();
-
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-
-    const RegisterRows& rows = m_model->rows();
-    const int total = m_model->registeredCount();
-    // A long register shows how far the file has come; the dialog keeps the window's other
-    // controls still while it is up, and lets the rest of the program go on between chunks.
-    QProgressDialog progress(QString::fromUtf8("Zapisywanie rejestru pomiarów..."), QString(), 0,
-                             total, window());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(kProgressAfterMs);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setValue(0);
-    // Lines before the first data line: the header block, at most 13 lines.
-    constexpr qint64 kHeaderLines = 13;
-    qint64 lines = 0;
-    const bool streamed =
-        writeRegisterFile(format, header, rows, stamps, [&](std::string_view bytes) {
-            const auto size = static_cast<qint64>(bytes.size());
-            if (file.write(bytes.data(), size) != size)
-                return false;
-            lines += std::count(bytes.begin(), bytes.end(), '\n');
-            progress.setValue(static_cast<int>(std::clamp<qint64>(lines - kHeaderLines, 0, total)));
-            return true;
-        });
-    // Without commit() the file is dropped and the previous one stays.
-    return streamed && file.commit();
+    m_save->setEnabled(enabled);
 }
 
 } // namespace kx

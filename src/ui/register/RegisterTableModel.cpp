@@ -5,6 +5,8 @@
 
 #include <climits>
 
+#include "ui/common/TraceColours.h"
+
 namespace kx {
 
 namespace {
@@ -126,20 +128,11 @@ void RegisterTableModel::setColoured(bool coloured)
 
 QColor RegisterTableModel::columnColour(int column)
 {
-    switch (column) {
-    case ColumnY:
-        return {0xFF, 0x00, 0x00};
-    case ColumnX1:
-        return {0x00, 0xFF, 0x00};
-    case ColumnX2:
-        return {0x00, 0xFF, 0xFF};
-    case ColumnPK1:
-        return {0xFF, 0xFF, 0xFF};
-    case ColumnPK2:
-        return {0xFF, 0x80, 0x00};
-    default:
+    // The value columns follow the recorded values' order.
+    static_assert(ColumnPK2 - ColumnY == kTraceCount - 1);
+    if (column < ColumnY || column > ColumnPK2)
         return {};
-    }
+    return traceColour(static_cast<Trace>(column - ColumnY));
 }
 
 int RegisterTableModel::rowCount(const QModelIndex& parent) const

@@ -11,20 +11,21 @@
 #include <QSerialPortInfo>
 #include <QVBoxLayout>
 
-#include "ui/link/PortLink.h"
 #include "ui/common/Dialogs.h"
+#include "ui/link/PortLink.h"
 
 namespace kx {
 
 namespace {
 
-struct RowSpec
+// A checklist row's indentation level and caption.
+struct ChecklistItem
 {
     int level;
     const char* caption;
 };
 
-constexpr RowSpec kRows[kChecklistRows] = {
+constexpr ChecklistItem kChecklistItems[kChecklistRows] = {
     {0, "Skanowanie  portu"},
     {0, "Łączenie z portem:"},
     {1, "Połączono"},
@@ -124,16 +125,16 @@ TAsystentForm::TAsystentForm(DeviceModel& model, PortLink& link,
     }
     for (int i = 0; i < kChecklistRows; ++i) {
         auto* line = new QHBoxLayout;
-        line->setContentsMargins(kRows[i].level * 22, 0, 0, 0);
+        line->setContentsMargins(kChecklistItems[i].level * 22, 0, 0, 0);
         auto* icon = new QLabel(checklist);
         icon->setObjectName(QString("Image%1").arg(i + 5));
         icon->setFixedSize(16, 16);
-        auto* caption = new QLabel(QString::fromUtf8(kRows[i].caption), checklist);
+        auto* caption = new QLabel(QString::fromUtf8(kChecklistItems[i].caption), checklist);
         caption->setObjectName(QString("Label%1").arg(kCaptionNumber[i]));
         line->addWidget(icon);
         line->addWidget(caption);
         if (i == 1) {
-            m_portLabel = new QLabel("COM1", checklist);
+            m_portLabel = new QLabel(checklist); // render() gives it the sequence's port
             m_portLabel->setObjectName("Label3");
             line->addWidget(m_portLabel);
         } else if (i == 6) {

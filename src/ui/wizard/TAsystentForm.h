@@ -9,8 +9,8 @@
 #include <array>
 #include <functional>
 
-#include "ui/common/ToolWindow.h"
 #include "core/wizard/WizardSequence.h"
+#include "ui/common/ToolWindow.h"
 
 class QComboBox;
 class QLabel;
@@ -60,7 +60,7 @@ private:
 
     void render();
 
-    DeviceModel& m_model;
+    const DeviceModel& m_model; // read for the version texts; the sequence writes it
     PortLink& m_link;
     std::function<void()> m_refreshFromStan;
     WizardSequence m_sequence;

@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "Fakes.h"
-#include "core/text/RoundTo3.h"
-#include "core/protocol/Commands.h"
 #include "core/device/ReplyDispatch.h"
+#include "core/protocol/Commands.h"
+#include "core/text/RoundTo3.h"
 
 using namespace kx;
 
@@ -51,6 +51,17 @@ Frame8 realReply(uint8_t command, float value)
 {
     return reply(command, encodeReal(value));
 }
+
+// Records the reported value a selection sees when the dispatch asks for it.
+struct SelectionView : NullView
+{
+    const DeviceModel& model;
+    std::optional<int32_t> reportedAtSelection;
+
+    explicit SelectionView(const DeviceModel& m) : model(m) {}
+    void selectMode(int) override { reportedAtSelection = model.Stan.mode; }
+    void selectVoltageRange(int) override { reportedAtSelection = model.Stan.VoltageRange; }
+};
 
 struct Fixture
 {
@@ -221,6 +232,25 @@ private slots:
         QCOMPARE(f.view.calls, QStringList{QString("range %1").arg(byte)});
         QCOMPARE(f.model.Stan.VoltageRange, byte);
         QCOMPARE(f.model.received(Param::VoltageRange), uint8_t(1));
+    }
+
+    void selectionBeforeOrAfterTheStore_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("reportedAtSelection");
+        QTest::newRow("mode: stored, then selected") << int(Cmd::Mode) << 1;
+        QTest::newRow("voltage range: selected, then stored") << int(Cmd::VoltageRange) << 0;
+    }
+
+    void selectionBeforeOrAfterTheStore()
+    {
+        QFETCH(int, command);
+        QFETCH(int, reportedAtSelection);
+        DeviceModel model;
+        SelectionView view{model};
+        ReplyDispatcher dispatcher{model, view, nullptr, ','};
+        dispatcher.dispatch(reply(static_cast<uint8_t>(command), encodeByte(1)));
+        QCOMPARE(view.reportedAtSelection, std::optional<int32_t>(reportedAtSelection));
     }
 
     void modeSelectsItsItem()

@@ -86,13 +86,15 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, className);
         QFETCH(QString, text);
-        ChartPage page;
+        ChartData data; // outlives the page that draws it
+        ChartPage page(data);
         checkNamedControl(page, name, className, text);
     }
 
     void chartControlsSitInTheirGroups()
     {
-        ChartPage page;
+        ChartData data; // outlives the page that draws it
+        ChartPage page(data);
         auto* paging = child<QGroupBox>(page, "GroupBoxPaging");
         QVERIFY(paging);
         // The paging controls, "sample rate:" and the two page buttons form one group.
@@ -129,7 +131,8 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, hint);
-        ChartPage page;
+        ChartData data; // outlives the page that draws it
+        ChartPage page(data);
         auto* button = page.findChild<QPushButton*>(name);
         QVERIFY(button);
         QCOMPARE(button->toolTip(), hint);
@@ -148,7 +151,8 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QColor, text);
-        ChartPage page;
+        ChartData data; // outlives the page that draws it
+        ChartPage page(data);
         auto* field = page.findChild<ValueLabel*>(name);
         QVERIFY(field);
         QCOMPARE(field->palette().color(QPalette::WindowText), text);
@@ -175,7 +179,8 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QColor, colour);
         QFETCH(bool, stairs);
-        ChartPage page;
+        ChartData data; // outlives the page that draws it
+        ChartPage page(data);
         auto* chart = child<QCustomPlot>(page, "Chart1");
         QVERIFY(chart);
         QCOMPARE(chart->plottableCount(), kTraceCount);
@@ -197,7 +202,8 @@ private slots:
 
     void chartAxesAndLegend()
     {
-        ChartPage page;
+        ChartData data; // outlives the page that draws it
+        ChartPage page(data);
         auto* chart = child<QCustomPlot>(page, "Chart1");
         QVERIFY(chart);
         QCOMPARE(chart->xAxis->label(), u("czas [s]"));
@@ -217,7 +223,8 @@ private slots:
 
     void chartInitialStates()
     {
-        ChartPage page;
+        ChartData data; // outlives the page that draws it
+        ChartPage page(data);
         auto* pagingBox = child<QCheckBox>(page, "CheckBoxPaging");
         auto* trackingBox = child<QCheckBox>(page, "CheckBoxTracking");
         auto* samplesPerPage = child<QSpinBox>(page, "SamplesPerPage");
@@ -245,7 +252,8 @@ private slots:
     {
         QFETCH(int, value);
         QFETCH(int, shown);
-        ChartPage page;
+        ChartData data; // outlives the page that draws it
+        ChartPage page(data);
         auto* samplesPerPage = child<QSpinBox>(page, "SamplesPerPage");
         QVERIFY(samplesPerPage);
         samplesPerPage->setValue(100);
@@ -276,7 +284,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, back);
         QFETCH(bool, forward);
-        ChartPage chartPage;
+        ChartData data;
+        ChartPage chartPage(data);
         auto* indicator = child<QLabel>(chartPage, "PageIndicator");
         auto* backButton = child<QToolButton>(chartPage, "PageBack");
         auto* forwardButton = child<QToolButton>(chartPage, "PageForward");
@@ -291,7 +300,8 @@ private slots:
 
     void pageIndicatorSitsBottomRightOfTheChart()
     {
-        auto* page = new ChartPage;
+        ChartData data;
+        auto* page = new ChartPage(data);
         HostedPage host(page);
         QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
         page->setPageIndicator(12, 345);
@@ -352,7 +362,8 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, expected);
-        ChartPage page;
+        ChartData data; // outlives the page that draws it
+        ChartPage page(data);
         auto* control = page.findChild<QWidget*>(name);
         QVERIFY(control);
         QCOMPARE(accessibleName(control), expected);
@@ -360,7 +371,8 @@ private slots:
 
     void fitsWithoutOverlapOrClipping()
     {
-        auto* page = new ChartPage;
+        ChartData data;
+        auto* page = new ChartPage(data);
         HostedPage host(page);
         QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
         checkFitsWithoutOverlap(page, 9);

@@ -39,7 +39,8 @@ double xOf(int i)
 // The chart tab the way the main window hosts it, with points put in the series directly.
 struct PagedChart
 {
-    ChartPage* page = new ChartPage;
+    ChartData data; // outlives the page that draws it
+    ChartPage* page = new ChartPage(data);
     HostedPage host{page};
     QCustomPlot* chart = child<QCustomPlot>(page, "Chart1");
     QCheckBox* paging = child<QCheckBox>(page, "CheckBoxPaging");
@@ -50,7 +51,7 @@ struct PagedChart
 
     bool complete() const { return chart && paging && tracking && perPage && indicator; }
 
-    ChartSeries& series(Trace t) { return *page->series()[static_cast<std::size_t>(t)]; }
+    ChartSeries& series(Trace t) { return data.series(t); }
     void fill(Trace t, int count)
     {
         for (int i = 0; i < count; ++i)
@@ -100,7 +101,7 @@ struct Recording
         now += hundredths;
         measure.IdleStep();
     }
-    const ChartSeries& series(Trace t) { return *page->series()[static_cast<std::size_t>(t)]; }
+    const ChartSeries& series(Trace t) { return main->chart().data().series(t); }
     std::vector<double> xs(Trace t)
     {
         std::vector<double> x;

@@ -21,6 +21,8 @@
 #include <sys/resource.h>
 #endif
 
+#include "core/device/DeviceModel.h"
+#include "ui/register/RegisterControl.h"
 #include "ui/register/RegisterPage.h"
 #include "ui/register/RegisterTableModel.h"
 
@@ -101,40 +103,52 @@ struct SaveDialogs : RecordingDialogs
 const QString kTextFilter = QStringLiteral("Text (*.txt)");
 const QString kExcelFilter = QStringLiteral("Excel (*.xls)");
 
-// The page alone in a fresh folder, its header written, its clock and file header fixed.
+// The register's tab with its controller, as the main window joins them; the measurement
+// it reads when saving is fixed.
+struct Register
+{
+    DeviceModel device;
+    RegisterControl control;
+    // Runs when a file's header is read, that is while it is being written, as samples that
+    // come meanwhile.
+    std::function<void()> whileWriting;
+
+    explicit Register(RegisterPage* page)
+        : control(page, device, [this] {
+              if (whileWriting)
+                  whileWriting();
+              return MeasurementSummary{0, 1.5, {false, 100}, {true, true, true}};
+          })
+    {
+        device.TypeName = "KX350T";
+    }
+};
+
+// The tab and its controller in a fresh folder, the header written, the clock fixed.
 struct PageFixture
 {
     SaveDialogs dialogs;
     QTemporaryDir dir;
     RegisterPage page;
+    Register reg{&page};
+    RegisterControl& control = reg.control;
     QPushButton* saveAs = child<QPushButton>(page, "ButtonSaveAs");
     QPushButton* save = child<QPushButton>(page, "ButtonSave");
     QPushButton* clear = child<QPushButton>(page, "ButtonRegisterClear");
-    // Runs while a file is being written, as samples that come meanwhile.
-    std::function<void()> whileWriting;
+    std::function<void()>& whileWriting = reg.whileWriting;
 
     PageFixture()
     {
-        page.writeHeaderRow();
-        page.setClock([] { return localStamp(); });
-        page.setFileHeaderSource([this] {
-            if (whileWriting)
-                whileWriting();
-            RegisterFileHeader h;
-            h.typeName = "KX350T";
-            h.durationSeconds = 1.5;
-            h.sampling = {false, 100};
-            h.active = {true, true, true};
-            return h;
-        });
+        control.writeHeaderRow();
+        control.setClock([] { return localStamp(); });
     }
     bool complete() const { return saveAs && save && clear && dir.isValid(); }
     QString path(const QString& name) const { return dir.filePath(name); }
     void registerRows(int count)
     {
-        const int first = page.model().registeredCount();
+        const int first = control.model().registeredCount();
         for (int n = first; n < first + count; ++n)
-            page.addRegistration(sampleRow(page.registerOptions(), n * 0.5));
+            control.addRegistration(sampleRow(page.registerOptions(), n * 0.5));
     }
     // The folder's entries, "." and ".." left out.
     QStringList entries() const
@@ -244,6 +258,7 @@ private slots:
         QFETCH(bool, checked);
         QFETCH(bool, enabled);
         RegisterPage page;
+        Register reg(&page);
         checkNamedControl(page, name, className, text);
         if (QTest::currentTestFailed())
             return;
@@ -259,6 +274,7 @@ private slots:
     void gridShowsTheRegister()
     {
         RegisterPage page;
+        Register reg(&page);
         auto* grid = child<QTableView>(page, "RegisterGrid");
         QVERIFY(grid);
         QVERIFY(qobject_cast<RegisterTableModel*>(grid->model()));
@@ -275,6 +291,7 @@ private slots:
     {
         QFETCH(bool, byClick);
         RegisterPage page;
+        Register reg(&page);
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         auto* box = child<QCheckBox>(page, "CheckBoxAutoRead");
@@ -319,13 +336,14 @@ private slots:
         QFETCH(int, column);
         QFETCH(QString, caption);
         RegisterPage page;
+        Register reg(&page);
         RegisterTableModel* shown = registerModel(page);
         QVERIFY(shown);
         QCOMPARE(shown->columnCount(), 9);
         // Empty until the main window writes it at start-up.
         QCOMPARE(shown->headerData(column, Qt::Horizontal).toString(), QString());
         QSignalSpy changed(shown, &QAbstractItemModel::headerDataChanged);
-        page.writeHeaderRow();
+        reg.control.writeHeaderRow();
         QCOMPARE(changed.count(), 1);
         QCOMPARE(shown->headerData(column, Qt::Horizontal).toString(), caption);
         QCOMPARE(shown->cellText(0, column), caption);
@@ -334,6 +352,7 @@ private slots:
     void gridLook()
     {
         RegisterPage page;
+        Register reg(&page);
         auto* grid = child<QTableView>(page, "RegisterGrid");
         RegisterTableModel* model = registerModel(page);
         QVERIFY(grid && model);
@@ -354,6 +373,7 @@ private slots:
     void colourBoxColoursTheGrid()
     {
         RegisterPage page;
+        Register reg(&page);
         RegisterTableModel* model = registerModel(page);
         auto* colourBox = child<QCheckBox>(page, "CheckBoxColour");
         QVERIFY(model && colourBox);
@@ -395,6 +415,7 @@ private slots:
         QFETCH(bool, fixed);
         auto* page = new RegisterPage;
         HostedPage host(page);
+        Register reg(page);
         QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
         auto* grid = child<QTableView>(page, "RegisterGrid");
         RegisterTableModel* model = registerModel(*page);
@@ -402,7 +423,7 @@ private slots:
         QVERIFY(grid && model && colourBox);
         page->setOptions(allOn());
         colourBox->setChecked(coloured);
-        page->addRegistration(sampleRow(page->registerOptions(), 888.0));
+        reg.control.addRegistration(sampleRow(page->registerOptions(), 888.0));
         const QModelIndex index = model->index(0, column);
         if (selected)
             grid->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
@@ -460,6 +481,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, expected);
         RegisterPage page;
+        Register reg(&page);
         auto* control = page.findChild<QWidget*>(name);
         QVERIFY(control);
         QCOMPARE(accessibleName(control), expected);
@@ -469,6 +491,7 @@ private slots:
     {
         auto* page = new RegisterPage;
         HostedPage host(page);
+        Register reg(page);
         QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
         checkFitsWithoutOverlap(page, 9);
     }
@@ -498,6 +521,7 @@ private slots:
         QFETCH(QString, box);
         QFETCH(int, option);
         RegisterPage page;
+        Register reg(&page);
         QCOMPARE(page.registerOptions(), RegisterOptions::defaults());
         page.setOptions(allOff());
         QCOMPARE(page.registerOptions(), RegisterOptions());
@@ -527,6 +551,7 @@ private slots:
         QFETCH(bool, hour);
         QFETCH(int, width);
         RegisterPage page;
+        Register reg(&page);
         QTableView* grid = page.grid();
         // Column 0 starts as wide as the others.
         QCOMPARE(grid->columnWidth(0), 82);
@@ -536,11 +561,11 @@ private slots:
         page.setOptions(o);
         // The boxes alone change nothing; the registration made under them does.
         QCOMPARE(grid->columnWidth(0), 82);
-        page.addRegistration(sampleRow(page.registerOptions(), 0));
+        reg.control.addRegistration(sampleRow(page.registerOptions(), 0));
         QCOMPARE(grid->columnWidth(0), width);
         // The operator's width lasts until the next registration.
         grid->setColumnWidth(0, 300);
-        page.addRegistration(sampleRow(page.registerOptions(), 1));
+        reg.control.addRegistration(sampleRow(page.registerOptions(), 1));
         QCOMPARE(grid->columnWidth(0), width);
         for (int column = 1; column < 8; ++column)
             QCOMPARE(grid->columnWidth(column), 82);
@@ -549,6 +574,7 @@ private slots:
     void readPositionAsksForARegistration()
     {
         RegisterPage page;
+        Register reg(&page);
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         auto* read = child<QPushButton>(page, "ButtonReadPosition");
@@ -561,8 +587,8 @@ private slots:
         page.setOptions(o);
         QTest::mouseClick(read, Qt::LeftButton);
         QCOMPARE(asked.count(), 1);
-        // The page registers nothing itself: that is the caller's.
-        QCOMPARE(page.model().registeredCount(), 0);
+        // The page only asks; its controller registers one row.
+        QCOMPARE(reg.control.model().registeredCount(), 1);
     }
 
     // --- " Wyczyść" ---------------------------------------------------------------------
@@ -581,11 +607,11 @@ private slots:
         QVERIFY(f.complete());
         f.registerRows(3);
         f.dialogs.answer = yes;
-        QSignalSpy removed(&f.page.model(), &QAbstractItemModel::rowsRemoved);
+        QSignalSpy removed(&f.control.model(), &QAbstractItemModel::rowsRemoved);
         QTest::mouseClick(f.clear, Qt::LeftButton);
         QCOMPARE(f.dialogs.texts(),
                  QStringList{u("Czyszczenie tabeli rejestracji pomiarów...\nCzy jesteś pewien?")});
-        const RegisterTableModel& model = f.page.model();
+        const RegisterTableModel& model = f.control.model();
         if (yes) {
             QCOMPARE(model.gridRowCount(), 2);
             QCOMPARE(model.registeredCount(), 0);
@@ -606,23 +632,23 @@ private slots:
     {
         PageFixture f;
         QVERIFY(f.complete());
-        f.page.setCapacity(3);
+        f.control.setCapacity(3);
         bool kept[5];
         for (int n = 0; n < 5; ++n)
-            kept[n] = f.page.addRegistration(sampleRow(f.page.registerOptions(), n * 0.5));
+            kept[n] = f.control.addRegistration(sampleRow(f.page.registerOptions(), n * 0.5));
         QVERIFY(kept[0] && kept[1] && kept[2]);
         QVERIFY(!kept[3] && !kept[4]);
-        QCOMPARE(f.page.model().registeredCount(), 3);
-        QCOMPARE(f.page.model().cellText(3, 1), QString("1,000"));
+        QCOMPARE(f.control.model().registeredCount(), 3);
+        QCOMPARE(f.control.model().cellText(3, 1), QString("1,000"));
         QCOMPARE(f.dialogs.texts().size(), 1);
         QVERIFY2(f.dialogs.texts().first().contains(u("pełna (3 pozycji)")),
                  qPrintable(f.dialogs.texts().first()));
 
         f.dialogs.answer = true;
         QTest::mouseClick(f.clear, Qt::LeftButton);
-        QCOMPARE(f.page.model().registeredCount(), 0);
+        QCOMPARE(f.control.model().registeredCount(), 0);
         f.registerRows(4);
-        QCOMPARE(f.page.model().registeredCount(), 3);
+        QCOMPARE(f.control.model().registeredCount(), 3);
         QCOMPARE(f.dialogs.texts().size(), 3); // the full table, the clearing question, full again
     }
 
@@ -631,20 +657,20 @@ private slots:
     {
         PageFixture f;
         QVERIFY(f.complete());
-        f.page.setCapacity(4);
+        f.control.setCapacity(4);
         f.registerRows(3);
         bool keptMeanwhile[2] = {};
         f.whileWriting = [&] {
-            keptMeanwhile[0] = f.page.addRegistration(sampleRow(f.page.registerOptions(), 7.0));
-            keptMeanwhile[1] = f.page.addRegistration(sampleRow(f.page.registerOptions(), 8.0));
+            keptMeanwhile[0] = f.control.addRegistration(sampleRow(f.page.registerOptions(), 7.0));
+            keptMeanwhile[1] = f.control.addRegistration(sampleRow(f.page.registerOptions(), 8.0));
         };
         f.dialogs.choose(f.path("wyniki.xls"), kExcelFilter);
         f.saveAsClicked();
         f.whileWriting = nullptr;
         QVERIFY(keptMeanwhile[0]);
         QVERIFY(!keptMeanwhile[1]);
-        QCOMPARE(f.page.model().registeredCount(), 4);
-        QCOMPARE(f.page.model().cellText(4, 1), QString("7,000"));
+        QCOMPARE(f.control.model().registeredCount(), 4);
+        QCOMPARE(f.control.model().cellText(4, 1), QString("7,000"));
     }
 
     // --- "Zapisz Jako..." and "     Zapisz       " -----------------------------------------
@@ -688,8 +714,8 @@ private slots:
                                           "bek=")));
         QVERIFY(bytes.endsWith("\r\n"));
         QVERIFY(f.save->isEnabled());
-        QVERIFY(f.page.saveTarget());
-        QCOMPARE(QString::fromStdString(f.page.saveTarget()->fileName), f.path(written));
+        QVERIFY(f.control.saveTarget());
+        QCOMPARE(QString::fromStdString(f.control.saveTarget()->fileName), f.path(written));
         // Nothing else was written (a typed name without extension is not kept as it is).
         QCOMPARE(QFileInfo::exists(f.path(typed)), typed == written);
     }
@@ -746,8 +772,8 @@ private slots:
                  qPrintable(f.dialogs.messages[0].text));
         QCOMPARE(f.entries(), QStringList());
         QVERIFY(!f.save->isEnabled());
-        QVERIFY(!f.page.saveTarget());
-        QCOMPARE(f.page.model().registeredCount(), 2);
+        QVERIFY(!f.control.saveTarget());
+        QCOMPARE(f.control.model().registeredCount(), 2);
     }
 
     void refusedNameKeepsTheLastChoice()
@@ -761,7 +787,7 @@ private slots:
         f.saveAsClicked();
         QCOMPARE(f.dialogs.messages.size(), 1);
         QVERIFY(f.save->isEnabled());
-        QCOMPARE(QString::fromStdString(f.page.saveTarget()->fileName), f.path("wyniki.xls"));
+        QCOMPARE(QString::fromStdString(f.control.saveTarget()->fileName), f.path("wyniki.xls"));
         QCOMPARE(f.entries(), QStringList{"wyniki.xls"});
     }
 
@@ -803,7 +829,7 @@ private slots:
         if (regularFile)
             QCOMPARE(readFile(f.path(folder)), QByteArray("zawartość"));
         QVERIFY(!f.save->isEnabled());
-        QCOMPARE(f.page.model().registeredCount(), 2);
+        QCOMPARE(f.control.model().registeredCount(), 2);
     }
 
     // A name the file cannot take: a folder of that name is there. It stays as it was.
@@ -822,7 +848,7 @@ private slots:
         QVERIFY(QFileInfo(f.path("wyniki.txt")).isDir());
         QCOMPARE(readFile(f.path("wyniki.txt/inny.txt")), QByteArray("inny"));
         QCOMPARE(f.entries(), QStringList{"wyniki.txt"});
-        QCOMPARE(f.page.model().registeredCount(), 3);
+        QCOMPARE(f.control.model().registeredCount(), 3);
         // The name was chosen: "     Zapisz       " tries it again, and says so again.
         QVERIFY(f.save->isEnabled());
         QTest::mouseClick(f.save, Qt::LeftButton);
@@ -849,7 +875,7 @@ private slots:
                                                 QDir::toNativeSeparators(f.path("wyniki.txt"))});
         QCOMPARE(readFile(f.path("wyniki.txt")), QByteArray("poprzedni plik\r\n"));
         QCOMPARE(f.entries(), QStringList{"wyniki.txt"});
-        QCOMPARE(f.page.model().registeredCount(), 5000);
+        QCOMPARE(f.control.model().registeredCount(), 5000);
 
         // Room again: the same name takes the whole register.
         QTest::mouseClick(f.save, Qt::LeftButton);
@@ -871,7 +897,7 @@ private slots:
         f.registerRows(2);
         QVERIFY(!f.save->isEnabled());
         QTest::mouseClick(f.save, Qt::LeftButton);
-        f.page.ButtonSaveClick();
+        f.control.ButtonSaveClick();
         QCOMPARE(f.dialogs.saveAsked, 0);
         QCOMPARE(f.dialogs.texts(), QStringList());
         QCOMPARE(f.entries(), QStringList());
@@ -907,11 +933,11 @@ private slots:
         PageFixture f;
         QVERIFY(f.complete());
         f.registerRows(3);
-        QSignalSpy inserted(&f.page.model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy inserted(&f.control.model(), &QAbstractItemModel::rowsInserted);
         f.whileWriting = [&] {
-            f.page.addRegistration(sampleRow(f.page.registerOptions(), 7.0, 1.0f));
-            f.page.addRegistration(sampleRow(f.page.registerOptions(), 8.0, 2.0f));
-            f.page.ButtonRegisterClearClick(); // the operator cannot clear meanwhile
+            f.control.addRegistration(sampleRow(f.page.registerOptions(), 7.0, 1.0f));
+            f.control.addRegistration(sampleRow(f.page.registerOptions(), 8.0, 2.0f));
+            f.control.ButtonRegisterClearClick(); // the operator cannot clear meanwhile
         };
         f.dialogs.choose(f.path("wyniki.xls"), kExcelFilter);
         f.saveAsClicked();
@@ -922,7 +948,7 @@ private slots:
                                "bek=\t3\r\n"));
         QVERIFY(!bytes.contains("7,000"));
         QCOMPARE(inserted.count(), 2);
-        const RegisterTableModel& model = f.page.model();
+        const RegisterTableModel& model = f.control.model();
         QCOMPARE(model.registeredCount(), 5);
         QCOMPARE(model.cellText(4, 1), QString("7,000"));
         QCOMPARE(model.cellText(5, 1), QString("8,000"));
@@ -934,8 +960,9 @@ private slots:
     {
         auto* page = new RegisterPage;
         HostedPage host(page);
+        Register reg(page);
         QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
-        page->writeHeaderRow();
+        reg.control.writeHeaderRow();
         QTableView* grid = page->grid();
         QHeaderView* header = grid->horizontalHeader();
         QCOMPARE(header->height(), 20);

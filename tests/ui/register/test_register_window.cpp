@@ -20,6 +20,7 @@
 #include "app/TForm1.h"
 #include "ui/measure/IndicatorPage.h"
 #include "ui/measure/MeasurementControl.h"
+#include "ui/register/RegisterControl.h"
 #include "ui/register/RegisterPage.h"
 #include "ui/register/RegisterTableModel.h"
 
@@ -51,7 +52,7 @@ struct Fixture
     IndicatorPage* ind = main->indicatorPage();
     MeasurementControl& measure = main->measurement();
     RegisterPage* page = main->registerPage();
-    const RegisterTableModel& reg = page->model();
+    const RegisterTableModel& reg = main->registers().model();
     QTableView* grid = page->grid();
     RecordingSink sink;
     int64_t now = 500;
@@ -69,7 +70,7 @@ struct Fixture
     {
         measure.setRequests({&sink, nullptr});
         measure.setClock([this] { return now; });
-        page->setClock([] { return localStamp(); });
+        main->registers().setClock([] { return localStamp(); });
         main->link().PortOpen = true;
         ind->setActive({true, true, true});
         ind->setSampling({false, 100});
