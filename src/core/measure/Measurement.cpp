@@ -179,19 +179,9 @@ std::string rateText(const SamplingSettings& sampling)
     return CommaDecimal(formatFixed(rate, 5, 3));
 }
 
-std::string timeText(double seconds)
-{
-    return timeText(seconds, ',');
-}
-
 std::string timeText(double seconds, char decimalSeparator)
 {
     return twoDecimals(seconds, decimalSeparator);
-}
-
-std::optional<std::string> PeriodMeter::frame(double measureTime)
-{
-    return frame(measureTime, ',');
 }
 
 std::optional<std::string> PeriodMeter::frame(double measureTime, char decimalSeparator)

@@ -102,17 +102,15 @@ bool applyMeasurementFrame(DeviceModel& model, std::span<const uint8_t> frame, b
 
 // "%3.5f" samples per second, with a decimal comma; empty in continuous sampling.
 std::string rateText(const SamplingSettings& sampling);
-// Seconds rounded to two decimals, halves to even, shortest form, decimal comma.
-std::string timeText(double seconds);
-// The same with the locale's decimal separator.
+// Seconds rounded to two decimals, halves to even, shortest form, with the locale's decimal
+// separator.
 std::string timeText(double seconds, char decimalSeparator);
 
 // The continuous-sampling period meter: after every tenth frame, their mean period in ms,
-// rounded to two decimals (decimal comma unless a separator is given).
+// rounded to two decimals with the locale's decimal separator.
 class PeriodMeter
 {
 public:
-    std::optional<std::string> frame(double measureTime);
     std::optional<std::string> frame(double measureTime, char decimalSeparator);
     // Counts again from measureTime: at START and STOP (the time starts again from 0) and
     // when continuous sampling is switched on (the frames before belong to no period).

@@ -253,23 +253,6 @@ private slots:
         QCOMPARE(QString::fromStdString(rateText({continuous, period})), text);
     }
 
-    void timeTexts_data()
-    {
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("whole") << 2.0 << "2";
-        QTest::newRow("hundredths") << 12.34 << "12,34";
-        QTest::newRow("half of a hundredth to even") << 0.125 << "0,12";
-        QTest::newRow("zero") << 0.0 << "0";
-    }
-
-    void timeTexts()
-    {
-        QFETCH(double, seconds);
-        QFETCH(QString, text);
-        QCOMPARE(QString::fromStdString(timeText(seconds)), text);
-    }
-
     void frames()
     {
         DeviceModel m;
@@ -492,6 +475,14 @@ private slots:
                                                      << "0.12";
         QTest::newRow("long measurement") << 86399.99 << "."
                                           << "86399.99";
+        QTest::newRow("comma: whole") << 2.0 << ","
+                                      << "2";
+        QTest::newRow("comma: hundredths") << 12.34 << ","
+                                           << "12,34";
+        QTest::newRow("comma: half of a hundredth to even") << 0.125 << ","
+                                                            << "0,12";
+        QTest::newRow("comma: zero") << 0.0 << ","
+                                     << "0";
     }
 
     void timeTextsWithTheLocaleSeparator()
@@ -502,18 +493,28 @@ private slots:
         QCOMPARE(QString::fromStdString(timeText(seconds, separator.toLatin1()[0])), text);
     }
 
-    void periodMeterWithTheLocaleSeparator()
+    // After every tenth frame, the mean period of the ten, with the locale's separator.
+    void periodMeter_data()
     {
+        QTest::addColumn<double>("period"); // between frames, seconds
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QStringList>("shown"); // over twenty frames
+        QTest::newRow("every 30 ms") << 0.03 << "," << QStringList{"30", "30"};
+        QTest::newRow("every 12.3 ms, point") << 0.0123 << "." << QStringList{"12.3", "12.3"};
+        QTest::newRow("every 12.3 ms, comma") << 0.0123 << "," << QStringList{"12,3", "12,3"};
+    }
+
+    void periodMeter()
+    {
+        QFETCH(double, period);
+        QFETCH(QString, separator);
+        QFETCH(QStringList, shown);
         PeriodMeter meter;
-        QList<QString> shown;
+        QStringList texts;
         for (int n = 1; n <= 20; ++n)
-            if (auto text = meter.frame(n * 0.0123, '.'))
-                shown << QString::fromStdString(*text);
-        QCOMPARE(shown, (QList<QString>{"12.3", "12.3"}));
-        PeriodMeter comma;
-        for (int n = 1; n <= 10; ++n)
-            if (auto text = comma.frame(n * 0.0123, ','))
-                QCOMPARE(QString::fromStdString(*text), QString("12,3"));
+            if (auto text = meter.frame(n * period, separator.toLatin1()[0]))
+                texts << QString::fromStdString(*text);
+        QCOMPARE(texts, shown);
     }
 
     void periodMeterRestarts_data()
@@ -540,11 +541,11 @@ private slots:
         QFETCH(QString, text);
         PeriodMeter meter;
         for (int n = 1; n <= framesBefore; ++n)
-            meter.frame(timeBefore + n * 0.03);
+            meter.frame(timeBefore + n * 0.03, ',');
         meter.restart(restartAt);
         QList<QString> shown;
         for (int n = 1; n <= 20; ++n) {
-            const auto t = meter.frame(restartAt + n * period);
+            const auto t = meter.frame(restartAt + n * period, ',');
             QCOMPARE(t.has_value(), n % 10 == 0);
             if (t)
                 shown << QString::fromStdString(*t);
@@ -558,22 +559,12 @@ private slots:
     {
         PeriodMeter meter;
         for (int n = 1; n <= 15; ++n)
-            meter.frame(60 + n * 0.03);
+            meter.frame(60 + n * 0.03, ',');
         QList<QString> shown;
         for (int n = 1; n <= 21; ++n)
-            if (auto t = meter.frame(n * 0.02))
+            if (auto t = meter.frame(n * 0.02, ','))
                 shown << QString::fromStdString(*t);
         QCOMPARE(shown, (QList<QString>{"20", "20"}));
-    }
-
-    void periodMeter()
-    {
-        PeriodMeter meter;
-        QList<QString> shown;
-        for (int n = 1; n <= 20; ++n)
-            if (auto text = meter.frame(n * 0.03))
-                shown << QString::fromStdString(*text);
-        QCOMPARE(shown, (QList<QString>{"30", "30"}));
     }
 };
 

@@ -1,12 +1,11 @@
 #include <QtTest>
 
-
-#include <chrono>
 #include <clocale>
 #include <cmath>
 #include <limits>
 #include <vector>
 
+#include "Stamps.h"
 #include "Windows1250.h"
 #include "core/register/RegisterFile.h"
 
@@ -17,39 +16,6 @@ Q_DECLARE_METATYPE(kx::RegisterFileFormat)
 Q_DECLARE_METATYPE(std::vector<kx::Registration>)
 
 namespace {
-
-// 2024-03-05 14:07:09.250 UTC
-int64_t stamp()
-{
-    using namespace std::chrono;
-    const sys_days day = 2024y / March / 5;
-    return duration_cast<milliseconds>(day.time_since_epoch() + 14h + 7min + 9s + 250ms).count();
-}
-
-std::string utcDate(int64_t ms)
-{
-    using namespace std::chrono;
-    const year_month_day d{floor<days>(sys_time<milliseconds>(milliseconds(ms)))};
-    return QStringLiteral("%1.%2.%3")
-        .arg(unsigned(d.day()), 2, 10, QChar('0'))
-        .arg(unsigned(d.month()), 2, 10, QChar('0'))
-        .arg(int(d.year()))
-        .toStdString();
-}
-
-std::string utcTime(int64_t ms)
-{
-    using namespace std::chrono;
-    const sys_time<milliseconds> t{milliseconds(ms)};
-    const hh_mm_ss<seconds> h{floor<seconds>(t - floor<days>(t))};
-    return QStringLiteral("%1:%2:%3")
-        .arg(h.hours().count())
-        .arg(h.minutes().count(), 2, 10, QChar('0'))
-        .arg(h.seconds().count(), 2, 10, QChar('0'))
-        .toStdString();
-}
-
-const StampFormat kStamps{utcDate, utcTime};
 
 RegisterFileHeader defaultHeader()
 {
@@ -78,7 +44,7 @@ std::vector<Registration> twoRows(RegisterOptions extra = {})
 {
     Registration a;
     a.options = RegisterOptions(O::defaults().bits() | extra.bits());
-    a.stampMs = stamp();
+    a.stampMs = utcStamp();
     a.measureTime = 1.5;
     a.setShown(ValueField::Y, 12.3456f);
     a.setShown(ValueField::X1, 10.0f);
@@ -87,7 +53,7 @@ std::vector<Registration> twoRows(RegisterOptions extra = {})
 
     Registration b;
     b.options = RegisterOptions(O::defaults().bits() | O::PK1 | O::PK2 | extra.bits());
-    b.stampMs = stamp() + 1000;
+    b.stampMs = utcStamp() + 1000;
     b.measureTime = 1.6;
     b.setShown(ValueField::Y, std::numeric_limits<float>::quiet_NaN());
     b.setShown(ValueField::X1, 1234567.9f);
@@ -104,7 +70,7 @@ RegisterRows rowsOf(const std::vector<Registration>& registrations)
 }
 
 QByteArray write(RegisterFileFormat format, const RegisterFileHeader& header,
-                 const RegisterRows& rows, const StampFormat& stamps = kStamps)
+                 const RegisterRows& rows, const StampFormat& stamps = kUtcStamps)
 {
     QByteArray bytes;
     const bool ok = writeRegisterFile(format, header, rows, stamps, [&](std::string_view chunk) {
@@ -309,7 +275,7 @@ private slots:
         for (int i = 0; i < kRows; ++i) {
             Registration r;
             r.options = RegisterOptions(uint16_t(options));
-            r.stampMs = stamp();
+            r.stampMs = utcStamp();
             r.measureTime = i;
             for (const ValueField f : {ValueField::Y, ValueField::X1, ValueField::X2})
                 r.setShown(f, -123.4567f);
@@ -585,7 +551,8 @@ private slots:
         QCOMPARE(lines.size(), 10 + 300);
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const QString expected =
-                QString::fromStdString(rows.cellText(i, RegisterColumnIndex, kStamps)) + "\t\t\t\t";
+                QString::fromStdString(rows.cellText(i, RegisterColumnIndex, kUtcStamps)) +
+                "\t\t\t\t";
             QCOMPARE(lines[10 + int(i)], expected);
         }
         QCOMPARE(lines[10], "(31.12.1969 23:59:58)\t\t\t\t");
@@ -608,7 +575,7 @@ private slots:
             std::size_t largest = 0;
             int chunks = 0;
             QByteArray whole;
-            QVERIFY(writeRegisterFile(format, defaultHeader(), rows, kStamps,
+            QVERIFY(writeRegisterFile(format, defaultHeader(), rows, kUtcStamps,
                                       [&](std::string_view chunk) {
                                           largest = std::max(largest, chunk.size());
                                           ++chunks;
@@ -634,17 +601,18 @@ private slots:
             rows.append(r);
         }
         int calls = 0;
-        const bool ok = writeRegisterFile(RegisterFileFormat::Text, defaultHeader(), rows, kStamps,
-                                          [&](std::string_view) { return ++calls < 2; });
+        const bool ok =
+            writeRegisterFile(RegisterFileFormat::Text, defaultHeader(), rows, kUtcStamps,
+                              [&](std::string_view) { return ++calls < 2; });
         QVERIFY(!ok);
         QCOMPARE(calls, 2); // nothing more after the failed chunk
 
         // A small file fails at its only chunk.
         calls = 0;
         QVERIFY(!writeRegisterFile(RegisterFileFormat::Excel, defaultHeader(), RegisterRows{},
-                                   kStamps, [&](std::string_view) { return ++calls > 1; }));
+                                   kUtcStamps, [&](std::string_view) { return ++calls > 1; }));
         QCOMPARE(calls, 1);
-        QVERIFY(!writeRegisterFile(RegisterFileFormat::Excel, defaultHeader(), rows, kStamps,
+        QVERIFY(!writeRegisterFile(RegisterFileFormat::Excel, defaultHeader(), rows, kUtcStamps,
                                    ChunkSink{}));
     }
 };

@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include <chrono>
 #include <clocale>
 #include <cmath>
 #include <cstring>
@@ -12,46 +11,13 @@
 #include <malloc.h>
 #endif
 
-#include "core/text/NumberFormat.h"
+#include "Stamps.h"
 #include "core/register/RegisterRows.h"
+#include "core/text/NumberFormat.h"
 
 using namespace kx;
 
 namespace {
-
-// The register's fixed regional texts: a Polish short date and long time, of UTC.
-std::string utcDate(int64_t ms)
-{
-    using namespace std::chrono;
-    const year_month_day d{floor<days>(sys_time<milliseconds>(milliseconds(ms)))};
-    return QStringLiteral("%1.%2.%3")
-        .arg(unsigned(d.day()), 2, 10, QChar('0'))
-        .arg(unsigned(d.month()), 2, 10, QChar('0'))
-        .arg(int(d.year()))
-        .toStdString();
-}
-
-std::string utcTime(int64_t ms)
-{
-    using namespace std::chrono;
-    const sys_time<milliseconds> t{milliseconds(ms)};
-    const hh_mm_ss<seconds> h{floor<seconds>(t - floor<days>(t))};
-    return QStringLiteral("%1:%2:%3")
-        .arg(h.hours().count())
-        .arg(h.minutes().count(), 2, 10, QChar('0'))
-        .arg(h.seconds().count(), 2, 10, QChar('0'))
-        .toStdString();
-}
-
-const StampFormat kStamps{utcDate, utcTime};
-
-// 2024-03-05 14:07:09.250 UTC
-int64_t stamp()
-{
-    using namespace std::chrono;
-    const sys_days day = 2024y / March / 5;
-    return duration_cast<milliseconds>(day.time_since_epoch() + 14h + 7min + 9s + 250ms).count();
-}
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -60,7 +26,7 @@ QStringList cellsOf(const RegisterRows& rows, std::size_t row)
 {
     QStringList cells;
     for (int c = 0; c < RegisterColumnCount; ++c)
-        cells << QString::fromStdString(rows.cellText(row, c, kStamps));
+        cells << QString::fromStdString(rows.cellText(row, c, kUtcStamps));
     return cells;
 }
 
@@ -70,7 +36,7 @@ Registration registration(RegisterOptions options, double measureTime, QVariant 
     Registration r;
     r.options = options;
     r.measureTime = measureTime;
-    r.stampMs = stamp();
+    r.stampMs = utcStamp();
     const std::pair<ValueField, QVariant> fields[] = {
         {ValueField::Y, y}, {ValueField::X1, x1}, {ValueField::X2, x2}};
     for (const auto& [field, value] : fields) {
@@ -227,7 +193,7 @@ private slots:
         int mismatches = 0;
         const auto check = [&](int column, const std::string& expected, double value) {
             cell.clear();
-            appendRegisterCell(cell, r, 0, column, kStamps);
+            appendRegisterCell(cell, r, 0, column, kUtcStamps);
             if (cell != expected && ++mismatches <= 5)
                 qWarning("%.17g: \"%s\" instead of \"%s\"", value, cell.c_str(), expected.c_str());
         };
@@ -266,13 +232,14 @@ private slots:
         RegisterRows rows;
         for (int i = 0; i < 12; ++i)
             rows.append(registration(O::defaults(), i * 0.1, 1.0f, 2.0f, 3.0f));
-        QCOMPARE(QString::fromStdString(rows.cellText(0, RegisterColumnIndex, kStamps)), "0 ");
-        QCOMPARE(QString::fromStdString(rows.cellText(11, RegisterColumnIndex, kStamps)), "11 ");
-        QCOMPARE(QString::fromStdString(rows.cellText(11, RegisterColumnTime, kStamps)), "1,100");
+        QCOMPARE(QString::fromStdString(rows.cellText(0, RegisterColumnIndex, kUtcStamps)), "0 ");
+        QCOMPARE(QString::fromStdString(rows.cellText(11, RegisterColumnIndex, kUtcStamps)), "11 ");
+        QCOMPARE(QString::fromStdString(rows.cellText(11, RegisterColumnTime, kUtcStamps)),
+                 "1,100");
         // Outside the registered rows and columns: nothing, and no read past the storage.
         QCOMPARE(cellsOf(rows, 12), QStringList(9, ""));
-        QVERIFY(rows.cellText(0, -1, kStamps).empty());
-        QVERIFY(rows.cellText(0, RegisterColumnCount, kStamps).empty());
+        QVERIFY(rows.cellText(0, -1, kUtcStamps).empty());
+        QVERIFY(rows.cellText(0, RegisterColumnCount, kUtcStamps).empty());
     }
 
     void eachRowKeepsTheOptionsOfItsRegistration()
@@ -291,7 +258,7 @@ private slots:
         Registration r = registration(RegisterOptions(O::Date | O::TimeOfDay), 0, {}, {}, {});
         r.stampMs = -1; // the last millisecond before the epoch
         rows.append(r);
-        QCOMPARE(QString::fromStdString(rows.cellText(0, RegisterColumnIndex, kStamps)),
+        QCOMPARE(QString::fromStdString(rows.cellText(0, RegisterColumnIndex, kUtcStamps)),
                  "(31.12.1969 23:59:59)");
         // Without formatters the parentheses stay, empty.
         QCOMPARE(QString::fromStdString(rows.cellText(0, RegisterColumnIndex, StampFormat{})),

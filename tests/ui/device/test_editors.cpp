@@ -9,19 +9,19 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
-#include "Fakes.h"
 #include "ConfigFile.h"
 #include "EventLoop.h"
+#include "Fakes.h"
 #include "NamedChild.h"
 #include "RecordingDialogs.h"
-#include "SimProcess.h"
+#include "SimulatedProgram.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
+#include "core/protocol/Commands.h"
+#include "core/text/RoundTo3.h"
 #include "ui/device/DeviceEditors.h"
 #include "ui/device/DevicePage.h"
 #include "ui/device/DeviceSync.h"
-#include "core/text/RoundTo3.h"
-#include "core/protocol/Commands.h"
 #include "ui/monitor/TCOM_DBG_Form.h"
 #include "ui/wizard/TAsystentForm.h"
 
@@ -470,16 +470,12 @@ private slots:
     void endToEndWithTheSimulator()
     {
         KX_NEEDS_SIMULATOR();
-        SimProcess sim;
-        QVERIFY(sim.valid());
-        RecordingDialogs dialogs;
-        Program program;
-        program.start();
-        program.mainWindow()->startupTimer().stop();
-        TForm1* main = program.mainWindow();
-        DeviceModel& model = main->model();
-        LinkControl& link = main->link();
-        QCOMPARE(link.openForWizard(sim.port), 0);
+        SimulatedProgram f;
+        QVERIFY(f.sim.valid());
+        TForm1* main = f.main;
+        DeviceModel& model = f.model;
+        LinkControl& link = f.link;
+        QCOMPARE(link.openForWizard(f.sim.port), 0);
 
         // Read the device as the wizard does, one request at a time, then hand over to the
         // cycle.
@@ -540,23 +536,18 @@ private slots:
     void restoreDefaultsWithTheSimulator()
     {
         KX_NEEDS_SIMULATOR();
-        SimProcess sim;
-        QVERIFY(sim.valid());
-        RecordingDialogs dialogs;
-        Program program;
-        program.start();
-        program.mainWindow()->startupTimer().stop();
-        TForm1* main = program.mainWindow();
-        DeviceModel& model = main->model();
+        SimulatedProgram f;
+        QVERIFY(f.sim.valid());
+        TForm1* main = f.main;
+        DeviceModel& model = f.model;
         DevicePage* page = main->devicePage();
-        auto* wizard = main->findChild<TAsystentForm*>();
+        auto* wizard = f.wizard;
         auto* restore = child<QPushButton>(page, "BitBtn3");
         auto* mode = child<QComboBox>(page, "ComboBox1");
         auto* beep = child<QCheckBox>(page, "CheckBox15");
         auto* range10V = child<QRadioButton>(page, "RadioButton1");
         QVERIFY(wizard && restore && mode && beep && range10V);
-        wizard->portBox()->setCurrentText(sim.port);
-        wizard->BitBtn3Click();
+        f.clickConnect();
         QTRY_VERIFY_WITH_TIMEOUT(model.Detected, 10000);
         main->monitor()->show();
         auto type = [&](Param p, const QString& text) {

@@ -14,21 +14,22 @@
 #include <iterator>
 #include <limits>
 
-#include "Fakes.h"
 #include "ConfigFile.h"
 #include "EventLoop.h"
+#include "Fakes.h"
 #include "FrameBytes.h"
 #include "NamedChild.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
+#include "SimulatedProgram.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
+#include "core/protocol/Commands.h"
+#include "ui/common/CGauge.h"
 #include "ui/device/DevicePage.h"
 #include "ui/device/DeviceSync.h"
 #include "ui/measure/IndicatorPage.h"
 #include "ui/measure/MeasurementControl.h"
-#include "core/protocol/Commands.h"
-#include "ui/common/CGauge.h"
 #include "ui/wizard/TAsystentForm.h"
 
 #include "ui/common/ValueLabel.h"
@@ -122,19 +123,17 @@ struct CountingSink : ByteSink
     }
 };
 
+// Declared before the program, so the sink outlives the program that sends through it.
+struct CountedRequests
+{
+    CountingSink sink;
+};
+
 // The program against a simulator, with the requests of the measurement and of the cycle
 // counted on their way to the engine.
-struct LiveFixture
+struct LiveFixture : CountedRequests, SimulatedProgram
 {
-    SimProcess sim;
-    RecordingDialogs dialogs;
-    CountingSink sink; // outlives the program that sends through it
-    Program program;
-    TForm1* main = program.mainWindow();
-    DeviceModel& model = main->model();
-    LinkControl& link = main->link();
     IndicatorPage* ind = main->indicatorPage();
-    TAsystentForm* wizard = main->findChild<TAsystentForm*>();
 
     ValueLabel* yField = child<ValueLabel>(ind, "YField");
     ValueLabel* periodDisplay = child<ValueLabel>(ind, "Label67");
@@ -143,10 +142,8 @@ struct LiveFixture
     QGroupBox* sampling = child<QGroupBox>(ind, "GroupBoxSampling");
     ValueLabel* status = child<ValueLabel>(main->devicePage(), "Label66");
 
-    explicit LiveFixture(const QStringList& simArgs = {}) : sim(simArgs)
+    explicit LiveFixture(const QStringList& simArgs = {}) : SimulatedProgram(simArgs)
     {
-        program.start();
-        main->startupTimer().stop();
         sink.next = &link;
         main->measurement().setRequests({&sink, &link});
         main->sync().setRequests({&sink, &link});
@@ -154,23 +151,7 @@ struct LiveFixture
     }
     bool complete() const
     {
-        return sim.valid() && wizard && yField && periodDisplay && start && stop && sampling &&
-               status;
-    }
-    // As the operator does: "Połącz" in the wizard, on the simulator's port. The real event
-    // loop runs meanwhile, so the idle step keeps its clock reading as in the program.
-    bool connect(const QString& port)
-    {
-        wizard->portBox()->setCurrentText(port);
-        QTest::mouseClick(wizard->findChild<QPushButton*>("BitBtn3"), Qt::LeftButton);
-        return runUntil([this] { return model.Detected; }, 10000);
-    }
-    // Why a connection did not come about.
-    QString wizardState() const
-    {
-        return QString("wizard step %1, port %2, messages: %3")
-            .arg(wizard->state().WizardStep)
-            .arg(link.PortOpen ? "open" : "closed", dialogs.texts().join(" | "));
+        return valid() && yField && periodDisplay && start && stop && sampling && status;
     }
     // START in continuous sampling, then the first sample.
     bool measuring()
@@ -427,14 +408,10 @@ private slots:
     void liveAgainstTheSimulator()
     {
         KX_NEEDS_SIMULATOR();
-        SimProcess sim;
-        QVERIFY(sim.valid());
-        RecordingDialogs dialogs;
-        Program program;
-        program.start();
-        program.mainWindow()->startupTimer().stop();
-        TForm1* main = program.mainWindow();
-        DeviceModel& model = main->model();
+        SimulatedProgram f;
+        QVERIFY(f.sim.valid());
+        TForm1* main = f.main;
+        DeviceModel& model = f.model;
         IndicatorPage* ind = main->indicatorPage();
         auto* yField = child<ValueLabel>(ind, "YField");
         auto* x1Bar = child<CGauge>(ind, "CGauge2");
@@ -442,9 +419,7 @@ private slots:
         auto* start = child<QPushButton>(ind, "ButtonStart");
         auto* stop = child<QPushButton>(ind, "ButtonStop");
         QVERIFY(yField && x1Bar && pk1 && start && stop);
-        auto* wizard = main->findChild<TAsystentForm*>();
-        wizard->portBox()->setCurrentText(sim.port);
-        wizard->BitBtn3Click();
+        f.clickConnect();
         QTRY_VERIFY_WITH_TIMEOUT(model.Detected, 10000);
 
         ind->setActive({true, true, true});
@@ -519,7 +494,7 @@ private slots:
         KX_NEEDS_SIMULATOR();
         LiveFixture f;
         QVERIFY(f.complete());
-        QVERIFY2(f.connect(f.sim.port), qPrintable(f.wizardState()));
+        QVERIFY2(f.connect(), qPrintable(f.wizardState()));
         QVERIFY(f.measuring());
         // Long enough for the meter to have shown periods and to be part-way through ten.
         QVERIFY(
@@ -571,7 +546,7 @@ private slots:
         KX_NEEDS_SIMULATOR();
         LiveFixture f;
         QVERIFY(f.complete());
-        QVERIFY2(f.connect(f.sim.port), qPrintable(f.wizardState()));
+        QVERIFY2(f.connect(), qPrintable(f.wizardState()));
         QVERIFY(f.measuring());
         const int before = f.sink.measurementRequests;
         QElapsedTimer clock;
@@ -591,7 +566,7 @@ private slots:
         KX_NEEDS_SIMULATOR();
         LiveFixture f({"--hangup-after", "5000"});
         QVERIFY(f.complete());
-        QVERIFY2(f.connect(f.sim.port), qPrintable(f.wizardState()));
+        QVERIFY2(f.connect(), qPrintable(f.wizardState()));
         QVERIFY(f.measuring());
         QTRY_COMPARE(f.status->text(), QString("praca"));
         for (QWidget* g : f.lockableGroups())
@@ -633,7 +608,7 @@ private slots:
         KX_NEEDS_SIMULATOR();
         LiveFixture f;
         QVERIFY(f.complete());
-        QVERIFY2(f.connect(f.sim.port), qPrintable(f.wizardState()));
+        QVERIFY2(f.connect(), qPrintable(f.wizardState()));
         QVERIFY(f.measuring());
         f.main->findChild<QAction*>("rozcz1")->trigger();
         QTRY_VERIFY(!f.link.PortOpen);

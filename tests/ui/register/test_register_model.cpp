@@ -1,10 +1,10 @@
 #include <QtTest>
 
 #include <QBrush>
-#include <QDateTime>
 
 #include <limits>
 
+#include "Stamps.h"
 #include "ui/register/RegisterTableModel.h"
 
 using namespace kx;
@@ -20,12 +20,6 @@ const QColor kWhite{0xFF, 0xFF, 0xFF};
 const QColor kOrange{0xFF, 0x80, 0x00};
 
 using O = RegisterOptions;
-
-// 5 March 2024, 14:07:09.250 on this machine's clock, whatever its time zone.
-int64_t localStamp()
-{
-    return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 250)).toMSecsSinceEpoch();
-}
 
 // Every option on, the outputs too.
 Registration fullRow(double time, float y, float x1, float x2, bool pk1, bool pk2)

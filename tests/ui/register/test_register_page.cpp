@@ -3,11 +3,11 @@
 #include "NamedChild.h"
 #include "PageFit.h"
 #include "RecordingDialogs.h"
+#include "Stamps.h"
 #include "TempStartDirectory.h"
 #include "WidgetTexts.h"
 
 #include <QCheckBox>
-#include <QDateTime>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -48,12 +48,6 @@ RegisterTableModel* registerModel(const QWidget& page)
 {
     auto* grid = child<QTableView>(page, "RegisterGrid");
     return grid ? qobject_cast<RegisterTableModel*>(grid->model()) : nullptr;
-}
-
-// 5 March 2024, 14:07:09.250 on this machine's clock, whatever its time zone.
-int64_t localStamp()
-{
-    return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 250)).toMSecsSinceEpoch();
 }
 
 RegisterPage::Options allOn()

@@ -1,7 +1,6 @@
 #include <QtTest>
 
 #include <QCheckBox>
-#include <QDateTime>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -10,11 +9,12 @@
 
 #include <limits>
 
-#include "Fakes.h"
 #include "ConfigFile.h"
+#include "Fakes.h"
 #include "FrameBytes.h"
 #include "NamedChild.h"
 #include "RecordingDialogs.h"
+#include "Stamps.h"
 #include "TempStartDirectory.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
@@ -33,12 +33,6 @@ namespace {
 QString u(const char* text)
 {
     return QString::fromUtf8(text);
-}
-
-// 5 March 2024, 14:07:09.250 on this machine's clock, whatever its time zone.
-int64_t localStamp()
-{
-    return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 250)).toMSecsSinceEpoch();
 }
 
 // The main window with the register tab, a clock for the measurement the test moves and a

@@ -14,7 +14,7 @@
 #include "EventLoop.h"
 #include "NamedChild.h"
 #include "RecordingDialogs.h"
-#include "SimProcess.h"
+#include "SimulatedProgram.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "ui/device/DevicePage.h"
@@ -27,33 +27,25 @@ using namespace kx;
 
 namespace {
 
-// The program with the wizard on the simulator's port and the traffic monitor recording.
-struct Fixture
+// The program against the simulator, with the wizard and the traffic monitor shown and the
+// wizard's ticks counted.
+struct Fixture : SimulatedProgram
 {
-    SimProcess sim;
-    RecordingDialogs dialogs;
-    Program program;
-    TForm1* main = program.mainWindow();
-    TAsystentForm* wizard = main->findChild<TAsystentForm*>();
-    DeviceModel& model = main->model();
     int ticks = 0;
 
-    explicit Fixture(const QStringList& simArgs = {}) : sim(simArgs)
+    explicit Fixture(const QStringList& simArgs = {}) : SimulatedProgram(simArgs)
     {
-        program.start();
-        program.mainWindow()->startupTimer().stop();
         main->monitor()->show();
         wizard->show();
-        wizard->portBox()->setCurrentText(sim.port);
         QObject::connect(&wizard->timer(), &QTimer::timeout, [this] { ++ticks; });
     }
 
-    QPushButton* button(const char* name) { return wizard->findChild<QPushButton*>(name); }
     int progress() { return wizard->findChild<QProgressBar*>("ProgressBar1")->value(); }
 
-    void connect()
+    // "Połącz", and the wizard under way or already given up.
+    void startConnecting()
     {
-        QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
+        clickConnect();
         QTRY_VERIFY(model.Detected || wizard->state().WizardStep > 0 ||
                     !wizard->state().abortShown || !dialogs.messages.isEmpty());
     }
@@ -133,9 +125,9 @@ private slots:
                              if (v == 10)
                                  ticksAtOpen = f.ticks;
                          });
-        QTest::mouseClick(f.button("BitBtn3"), Qt::LeftButton);
-        QVERIFY(!f.button("BitBtn3")->isVisible()); // covered by the abort button
-        QVERIFY(f.button("BitBtn2")->isVisible());
+        f.clickConnect();
+        QVERIFY(!f.wizardButton("BitBtn3")->isVisible()); // covered by the abort button
+        QVERIFY(f.wizardButton("BitBtn2")->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);
         qInfo("the whole connection took %d ticks of 50 ms", f.ticks - ticksAtOpen);
         // 10 after the open, 11 … 32 through the steps, 0 at the end.
@@ -147,9 +139,9 @@ private slots:
         QCOMPARE(f.reads(), kReadOrder);
         QVERIFY(f.model.Set == f.model.Stan);
         QCOMPARE(f.progress(), 0);
-        QVERIFY(!f.button("BitBtn2")->isVisible());
-        QVERIFY(!f.button("BitBtn3")->isEnabled());
-        QVERIFY(f.button("BitBtn4")->isEnabled());
+        QVERIFY(!f.wizardButton("BitBtn2")->isVisible());
+        QVERIFY(!f.wizardButton("BitBtn3")->isEnabled());
+        QVERIFY(f.wizardButton("BitBtn4")->isEnabled());
         for (int row = 1; row <= kChecklistRows; ++row) {
             QVERIFY2(f.wizard->rowIcon(row)->isVisible(), qPrintable(QString::number(row)));
             QCOMPARE(f.wizard->rowIcon(row)->property("rowIcon").toInt(), int(RowIcon::Done));
@@ -177,7 +169,7 @@ private slots:
     {
         KX_NEEDS_SIMULATOR();
         Fixture f({"--ignore-first", "1"});
-        f.connect();
+        f.startConnecting();
         QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);
         QCOMPARE(f.reads(), kReadOrder);
         QVERIFY(f.readsOf(32) >= 2);
@@ -187,12 +179,12 @@ private slots:
     {
         KX_NEEDS_SIMULATOR();
         Fixture f({"--silent"});
-        f.connect();
+        f.startConnecting();
         QTRY_COMPARE(f.wizard->state().WizardStep, 2);
         // The failure shows after the sixth tick: every row, red where it was not yet shown.
         QTRY_VERIFY_WITH_TIMEOUT(f.wizard->rowIcon(19)->isVisible(), 2000);
         QCOMPARE(f.wizard->rowIcon(19)->property("rowIcon").toInt(), int(RowIcon::Failed));
-        QVERIFY(f.button("BitBtn3")->isEnabled());
+        QVERIFY(f.wizardButton("BitBtn3")->isEnabled());
         const int before = f.readsOf(32);
         const int ticksBefore = f.ticks;
         // It goes on asking, once in each tick of 50 ms: ten ticks, about ten requests.
@@ -201,9 +193,9 @@ private slots:
         QVERIFY2(asked >= 6 && asked <= 12, qPrintable(QString::number(asked)));
         QCOMPARE(f.wizard->state().WizardStep, 2);
 
-        QTest::mouseClick(f.button("BitBtn2"), Qt::LeftButton);
-        QVERIFY(!f.button("BitBtn2")->isVisible());
-        QVERIFY(f.button("BitBtn3")->isVisible());
+        QTest::mouseClick(f.wizardButton("BitBtn2"), Qt::LeftButton);
+        QVERIFY(!f.wizardButton("BitBtn2")->isVisible());
+        QVERIFY(f.wizardButton("BitBtn3")->isVisible());
         QVERIFY(!f.wizard->timer().isActive());
         QTRY_VERIFY(!f.main->link().PortOpen);
         const int after = f.readsOf(32);
@@ -220,9 +212,9 @@ private slots:
         KX_NEEDS_SIMULATOR();
         Fixture f;
         QVERIFY(f.sim.valid());
-        QTest::mouseClick(f.button("BitBtn3"), Qt::LeftButton);
-        QVERIFY(f.button("BitBtn2")->isVisible());
-        QTest::mouseClick(f.button("BitBtn2"), Qt::LeftButton);
+        f.clickConnect();
+        QVERIFY(f.wizardButton("BitBtn2")->isVisible());
+        QTest::mouseClick(f.wizardButton("BitBtn2"), Qt::LeftButton);
         QVERIFY(!f.main->link().PortOpen);
         // Nothing to wait for: the open was due 100 ms after "Połącz"; this span is three
         // times that.
@@ -234,12 +226,12 @@ private slots:
         QVERIFY(!f.wizard->timer().isActive());
         QCOMPARE(f.readsOf(32), 0);
         QVERIFY(!f.model.Detected);
-        QVERIFY(f.button("BitBtn3")->isVisible() && f.button("BitBtn3")->isEnabled());
-        QVERIFY(!f.button("BitBtn2")->isVisible());
+        QVERIFY(f.wizardButton("BitBtn3")->isVisible() && f.wizardButton("BitBtn3")->isEnabled());
+        QVERIFY(!f.wizardButton("BitBtn2")->isVisible());
         QVERIFY(f.dialogs.messages.isEmpty());
 
         // "Połącz" again connects as usual.
-        f.connect();
+        f.startConnecting();
         QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);
     }
 
@@ -247,7 +239,7 @@ private slots:
     {
         KX_NEEDS_SIMULATOR();
         Fixture f({"--identity", "RN3"});
-        f.connect();
+        f.startConnecting();
         QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);
         QCOMPARE(f.dialogs.texts().size(), 1);
         QVERIFY(f.dialogs.texts()[0].startsWith(
@@ -259,15 +251,15 @@ private slots:
     {
         Fixture f;
         f.wizard->portBox()->setCurrentText("/dev/kx350t-no-such-port");
-        QTest::mouseClick(f.button("BitBtn3"), Qt::LeftButton);
+        f.clickConnect();
         QTRY_COMPARE(f.dialogs.texts(), QStringList{"Nie znaleziono wybranego portu COM"});
         for (int row = 1; row <= kChecklistRows; ++row)
             QVERIFY(!f.wizard->rowIcon(row)->isVisible());
-        QVERIFY(f.button("BitBtn2")->isVisible());
-        QTest::mouseClick(f.button("BitBtn2"), Qt::LeftButton);
+        QVERIFY(f.wizardButton("BitBtn2")->isVisible());
+        QTest::mouseClick(f.wizardButton("BitBtn2"), Qt::LeftButton);
         for (int row = 1; row <= kChecklistRows; ++row)
             QCOMPARE(f.wizard->rowIcon(row)->property("rowIcon").toInt(), int(RowIcon::Failed));
-        QVERIFY(f.button("BitBtn3")->isVisible() && f.button("BitBtn3")->isEnabled());
+        QVERIFY(f.wizardButton("BitBtn3")->isVisible() && f.wizardButton("BitBtn3")->isEnabled());
         QVERIFY(!f.main->link().PortOpen);
         QVERIFY(!f.main->link().SuppressOpenNotice);
     }
@@ -276,15 +268,15 @@ private slots:
     {
         KX_NEEDS_SIMULATOR();
         Fixture f;
-        f.connect();
+        f.startConnecting();
         QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);
-        QTest::mouseClick(f.button("BitBtn4"), Qt::LeftButton);
+        QTest::mouseClick(f.wizardButton("BitBtn4"), Qt::LeftButton);
         QVERIFY(!f.model.Detected);
         QTRY_VERIFY(!f.main->link().engine().is_open());
         QTRY_COMPARE(f.dialogs.texts().filter("Zamknieto port").size(), 1);
         f.main->monitor()->pane(1)->clear();
 
-        f.connect();
+        f.startConnecting();
         QTRY_VERIFY_WITH_TIMEOUT(f.model.Detected, 10000);
         QCOMPARE(f.reads(), (QList<int>{32, 1, 8, 9, 12, 3, 2, 14, 13, 27}));
         QVERIFY(f.model.Set == f.model.Stan);
