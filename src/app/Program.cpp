@@ -1,7 +1,9 @@
 #include "app/Program.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QStringDecoder>
+#include <QTranslator>
 
 #include "app/TForm1.h"
 #include "app/TO_programieForm.h"
@@ -14,9 +16,21 @@
 
 namespace kx {
 
-Program::Program()
+QStringList qtTranslationFolders()
+{
+    return {QCoreApplication::applicationDirPath() + QStringLiteral("/translations"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
+}
+
+Program::Program() : m_qtTexts(std::make_unique<QTranslator>())
 {
     QApplication::setApplicationName("KX350T-PC");
+    // The program speaks Polish whatever the system's language, and so do Qt's own dialogs.
+    for (const QString& folder : qtTranslationFolders())
+        if (m_qtTexts->load(QStringLiteral("qtbase_pl"), folder)) {
+            QCoreApplication::installTranslator(m_qtTexts.get());
+            break;
+        }
     m_main = new TForm1;
     TForm1::Windows w;
     w.about = new TO_programieForm(m_main);
@@ -31,6 +45,12 @@ Program::Program()
 Program::~Program()
 {
     delete m_main;
+    QCoreApplication::removeTranslator(m_qtTexts.get());
+}
+
+QString Program::qtTranslationFile() const
+{
+    return m_qtTexts->filePath();
 }
 
 void Program::start()

@@ -2,6 +2,11 @@
 // The program's windows, created once in a fixed order and kept for the whole run.
 
 #include <functional>
+#include <memory>
+
+#include <QStringList>
+
+class QTranslator;
 
 namespace kx {
 
@@ -25,10 +30,20 @@ public:
 
     TForm1* mainWindow() const { return m_main; }
 
+    // Where Qt's Polish texts were loaded from; empty when none was found (Qt's own texts,
+    // the standard buttons and file dialogs, stay English then).
+    QString qtTranslationFile() const;
+
 private:
+    // Installed before the windows are made, so every dialog asks in Polish.
+    std::unique_ptr<QTranslator> m_qtTexts;
     // The main window owns the others as its Qt children.
     TForm1* m_main = nullptr;
 };
+
+// The folders Qt's own translations are looked for in: translations/ beside the program (the
+// Windows program ships them there), then Qt's own folder (Debian's qt6-translations-l10n).
+QStringList qtTranslationFolders();
 
 // Program entry below QApplication: returns the exit code.
 int runProgram();

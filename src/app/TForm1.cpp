@@ -53,6 +53,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_sync = new DeviceSync(m_model, m_devicePage, this);
     m_sync->setRequests(m_link->requests());
     connect(m_devicePage, &DevicePage::restoreDefaultsClicked, m_sync, &DeviceSync::BitBtn3Click);
+    connect(m_link, &LinkControl::portOpened, m_sync, &DeviceSync::linkChanged);
+    connect(m_link, &LinkControl::portClosed, m_sync, &DeviceSync::linkChanged);
     m_measure = new MeasurementControl(m_model, m_indicatorPage, *m_view, this);
     m_measure->setRequests(m_link->requests());
     m_view->setNewValuesHandler([this] { m_measure->HandleNewValues(); });
@@ -274,10 +276,12 @@ void TForm1::buildPages()
 void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    m_chartPage->pagingOnShow();
-    if (m_centred)
+    // Only the first showing: a window restored from the taskbar keeps the page and the zoom
+    // the operator left.
+    if (m_shownOnce)
         return;
-    m_centred = true;
+    m_shownOnce = true;
+    m_chartPage->pagingOnShow();
     ToolWindow::centreOnScreen(this);
 }
 

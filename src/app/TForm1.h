@@ -132,7 +132,7 @@ private:
     RegisterControl* m_register = nullptr;
     // Last, so the serial engine inside stops before anything it reports to goes away.
     LinkControl* m_link = nullptr;
-    bool m_centred = false;
+    bool m_shownOnce = false;
 };
 
 } // namespace kx

@@ -4,15 +4,24 @@
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
+#include <optional>
 #include <stdexcept>
 
+#include "Fakes.h"
+#include "NamedChild.h"
 #include "RecordingDialogs.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "app/TO_programieForm.h"
 #include "ui/chart/TKonigLiniiForm.h"
+#include "ui/common/ValueLabel.h"
+#include "ui/measure/IndicatorPage.h"
+#include "ui/measure/MeasurementControl.h"
 #include "ui/monitor/TCOM_DBG_Form.h"
 #include "ui/wizard/TAsystentForm.h"
 
@@ -177,6 +186,63 @@ private slots:
         program.start();
         action(program.mainWindow(), "zakocz1")->trigger();
         QVERIFY(!program.mainWindow()->isVisible());
+    }
+
+    // Without config.ini "próbkowanie co:" shows 0, and the measurement takes it as 10 ms: the
+    // same requests and the same rate as 10.
+    void withoutSettingsThePeriodShowsZeroAndSamplesAsTen()
+    {
+        QTemporaryDir work;
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(work.path());
+        auto back = qScopeGuard([&previous] { QDir::setCurrent(previous); });
+        struct Run
+        {
+            int shown = -1; // the box before anything is set
+            QString rate;   // "próbek na sekundę:"
+            std::size_t requests = 0;
+        };
+        // A timed measurement over 0.3 s in steps of 0.01 s, the box set to period unless none.
+        auto measure = [](std::optional<int> period) {
+            Run run;
+            RecordingSink sink; // outlives the program that sends through it
+            Program program;
+            TForm1* main = program.mainWindow();
+            IndicatorPage* ind = main->indicatorPage();
+            MeasurementControl& measurement = main->measurement();
+            auto* box = child<QSpinBox>(ind, "SamplingPeriod");
+            auto* rate = child<ValueLabel>(ind, "RateLabel");
+            auto* start = child<QPushButton>(ind, "ButtonStart");
+            if (!box || !rate || !start)
+                return run;
+            run.shown = box->value();
+            if (period)
+                ind->setSampling({false, *period});
+            int64_t now = 500;
+            measurement.setRequests({&sink, nullptr});
+            measurement.setClock([&now] { return now; });
+            main->link().PortOpen = true;
+            main->model().Detected = true;
+            main->model().TypeCode = 4;
+            start->click();
+            for (int step = 0; step <= 30; ++step) {
+                now += step > 0 ? 1 : 0;
+                measurement.IdleStep();
+            }
+            measurement.DisplayTimerTick();
+            run.rate = rate->text();
+            run.requests = sink.sent.size();
+            measurement.StopClick();
+            return run;
+        };
+        const Run none = measure(std::nullopt);
+        QCOMPARE(none.shown, 0);
+        const Run ten = measure(10);
+        QCOMPARE(none.rate, ten.rate);
+        QCOMPARE(none.rate, QString("100,00000"));
+        QCOMPARE(none.requests, ten.requests);
+        // The count tells periods apart.
+        QVERIFY(measure(20).requests < ten.requests);
     }
 
     void startUpExceptionIsShownAndExitsNonZero_data()

@@ -5,15 +5,21 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 #include "EventLoop.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
-#include "core/settings/SettingsFile.h"
 #include "app/TForm1.h"
-#include "ui/measure/MeasurementControl.h"
 #include "core/register/RegisterJournal.h"
+#include "core/settings/SettingsFile.h"
+#include "ui/measure/MeasurementControl.h"
 #include "ui/register/RegisterControl.h"
 #include "ui/register/RegisterTableModel.h"
 
@@ -70,6 +76,35 @@ bool same(const Registration& a, const Registration& b)
            std::memcmp(a.shown.data(), b.shown.data(), sizeof a.shown) == 0 &&
            a.options == b.options && a.flags == b.flags;
 }
+
+#ifdef Q_OS_UNIX
+// While it lives, no file of this process grows beyond bytes: a disk that is full.
+struct FileSizeLimit
+{
+    rlimit previous{};
+    void (*previousHandler)(int) = SIG_DFL;
+    bool set = false;
+
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        // A write past the limit fails instead of ending the process.
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (getrlimit(RLIMIT_FSIZE, &previous) != 0)
+            return;
+        rlimit limited = previous;
+        limited.rlim_cur = bytes;
+        set = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        if (set)
+            setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+};
+#endif
 
 } // namespace
 
@@ -164,6 +199,85 @@ private slots:
                                       std::string(journalHeader()), 5000);
         }
         QDir::setCurrent(QDir::tempPath());
+    }
+
+    // A journal that cannot be written, from the start or once the disk is full, is said once;
+    // the table keeps every row and is saved as before.
+    void aJournalThatCannotBeWrittenIsSaidOnce_data()
+    {
+        QTest::addColumn<bool>("fillsUp");
+        QTest::newRow("a folder in its place") << false;
+        QTest::newRow("the disk fills up") << true;
+    }
+
+    void aJournalThatCannotBeWrittenIsSaidOnce()
+    {
+        QFETCH(bool, fillsUp);
+#ifndef Q_OS_UNIX
+        if (fillsUp)
+            QSKIP("a full disk is made with a POSIX file size limit");
+#endif
+        QTemporaryDir work;
+        writeConfig(work.path(), "COM1");
+        if (!fillsUp)
+            QVERIFY(QDir(work.path()).mkdir("rejestr.journal"));
+        QDir::setCurrent(work.path());
+        auto back = qScopeGuard([] { QDir::setCurrent(QDir::tempPath()); });
+        const QString journal = QDir::current().filePath("rejestr.journal");
+        RecordingDialogs dialogs;
+        {
+            Program program;
+            program.mainWindow()->startupTimer().stop();
+            RegisterControl& registers = program.mainWindow()->registers();
+            QVERIFY(dialogs.messages.isEmpty());
+            int registered = 0;
+#ifdef Q_OS_UNIX
+            std::optional<FileSizeLimit> full;
+            if (fillsUp) {
+                // The journal works at first.
+                registers.ReadPositionClick();
+                ++registered;
+                QTRY_COMPARE_WITH_TIMEOUT(contents(journalBytes(work.path())).rows.size(),
+                                          std::size_t(1), 5000);
+                QVERIFY(dialogs.messages.isEmpty());
+                full.emplace(rlim_t(journalBytes(work.path()).size()));
+                QVERIFY(full->set);
+            }
+#endif
+            // Rows registered over several of the journal's writes, the first failure said
+            // before the rest.
+            const bool said = runUntil(
+                [&] {
+                    registers.ReadPositionClick();
+                    ++registered;
+                    return !dialogs.messages.isEmpty();
+                },
+                10000);
+            for (int i = 0; i < 3 * JournalWriter::kFlushMs / 20; ++i) {
+                registers.ReadPositionClick();
+                ++registered;
+                runEventLoop(20);
+            }
+#ifdef Q_OS_UNIX
+            full.reset(); // before anything is logged
+#endif
+            QVERIFY2(said, "nothing said of the journal");
+            QCOMPARE(dialogs.messages.size(), 1);
+            QVERIFY2(dialogs.messages.first().text.startsWith(
+                         QString::fromUtf8("Nie można zapisywać kopii tabeli rejestracji:\n") +
+                         QDir::toNativeSeparators(journal)),
+                     qPrintable(dialogs.messages.first().text));
+            QCOMPARE(registers.model().registeredCount(), registered);
+            // The table is saved as before.
+            const QString saved = QDir::current().filePath("tabela.txt");
+            dialogs.fileName = saved;
+            dialogs.filter = "Text (*.txt)";
+            registers.ButtonSaveAsClick();
+            QCOMPARE(dialogs.messages.size(), 1);
+            QFile file(saved);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.readAll().count('\n') >= registered);
+        }
     }
 };
 

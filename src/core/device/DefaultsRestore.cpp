@@ -36,6 +36,10 @@ bool DefaultsRestore::request(DeviceModel& model, const RequestChannel& requests
 {
     model.DefaultsRestored = false;
     m_ticks = 0;
+    if (!model.Detected) {
+        m_phase = Phase::Idle;
+        return false;
+    }
     const bool taken = SendWriteCmd(requests, Cmd::RestoreDefaults, {0, 0, 0, 0});
     m_phase = taken ? Phase::Acknowledging : Phase::Sending;
     return taken;
@@ -47,6 +51,10 @@ bool DefaultsRestore::tick(DeviceModel& model, const RequestChannel& requests)
     case Phase::Idle:
         return false;
     case Phase::Sending:
+        if (!model.Detected) {
+            m_phase = Phase::Idle;
+            return false;
+        }
         if (SendWriteCmd(requests, Cmd::RestoreDefaults, {0, 0, 0, 0}))
             m_phase = Phase::Acknowledging;
         return true;

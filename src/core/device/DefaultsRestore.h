@@ -4,7 +4,9 @@
 // parameter is read again, one read per step in the wizard's order, and each desired value
 // follows what the device reports, so the tab shows the device's defaults instead of stale
 // values shown as confirmed, and a value typed as it was before the restore is sent again.
-// The cycle writes nothing from the request until the read-out is done.
+// The cycle writes nothing from the request until the read-out is done. Only a detected
+// device is reset: pressed without one, nothing is sent, then or later (a request left waiting
+// would reset the device in the middle of the next connection's read-out).
 
 #include <cstddef>
 
@@ -22,6 +24,8 @@ public:
 
     // The button. Returns whether the request was taken at once.
     bool request(DeviceModel& model, const RequestChannel& requests);
+    // The port opened or closed: a restore under way belongs to the connection before.
+    void cancel() { m_phase = Phase::Idle; }
     // A cycle tick; true while the restore holds the cycle's writes.
     bool tick(DeviceModel& model, const RequestChannel& requests);
     // A read-out step (every 50 ms while reading()); true when the read-out has just ended

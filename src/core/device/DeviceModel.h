@@ -102,8 +102,9 @@ struct DeviceModel
     uint8_t received(Param p) const { return ReceivedFlags[index(p)]; }
 };
 
-// The device has answered (a measurement frame or a valid reply): the last request was not
-// lost after all, so the transmission fault clears. ReplyDispatcher and applyMeasurementFrame.
+// The device has answered a measurement request (a measurement frame, or a reply for command
+// 7, 23 or 24): the last request was not lost after all, so the transmission fault clears.
+// ReplyDispatcher and applyMeasurementFrame.
 inline void deviceAnswered(DeviceModel& model)
 {
     model.bledna_transmisja = 0;

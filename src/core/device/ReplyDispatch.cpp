@@ -79,6 +79,9 @@ void ReplyDispatcher::updateLargeGauges()
 
 void ReplyDispatcher::storeMeasured(Channel c, float raw)
 {
+    // A measurement answer: the request it answers was not lost after all. Other replies say
+    // nothing of the measurement requests.
+    deviceAnswered(m_model);
     const auto rounded = static_cast<float>(RoundTo3(channelValue(c, raw, m_model.Stan)));
     switch (c) {
     case Channel::Y:
@@ -99,7 +102,6 @@ void ReplyDispatcher::storeMeasured(Channel c, float raw)
 void ReplyDispatcher::dispatch(const Frame8& reply)
 {
     m_model.ReplyReceived = true;
-    deviceAnswered(m_model);
     const std::optional<CommandInfo> info = findCommand(reply[2]);
     if (!info || !info->param) {
         applyOwnEffect(reply, info.has_value());

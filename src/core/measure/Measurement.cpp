@@ -109,9 +109,15 @@ void MeasurementScheduler::stop()
     m_started = false;
 }
 
+void MeasurementScheduler::pause(bool going)
+{
+    if (going)
+        m_started = true;
+}
+
 void MeasurementScheduler::resetTime()
 {
-    m_lastDurationHundredths = m_timeHundredths;
+    // A measurement that runs reports its time since the reset; a stopped one keeps its length.
     m_timeHundredths = 0;
 }
 

@@ -50,12 +50,15 @@ public:
     // step, which a busy UI thread may have left long before.
     void start(int64_t nowHundredths);
     void stop(); // STOP: likewise; GO is the caller's
+    // PAUSE, going on (true) or standing: from stopped it begins a measurement that counts as
+    // one begun by START, its time running on from where STOP left it.
+    void pause(bool going);
     // The chart tab's reset ("Nagrywaj wykres", "stop"): the time only; the request
     // countdown runs on.
     void resetTime();
     // The duration of the last measurement, as a saved register reports it: MeasureTime from
-    // START until STOP (running or paused), else the time it had when it was last reset, so
-    // measure, STOP, save gives the measurement's real length instead of 0.
+    // START (or PAUSE from stopped) until STOP, running or paused; after STOP the length the
+    // measurement had, whatever the chart tab resets meanwhile.
     double duration() const;
 
     // How long, from the clock reading now, until an idle step sends the next timed

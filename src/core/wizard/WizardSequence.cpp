@@ -73,6 +73,7 @@ void WizardSequence::ShowFailure()
 
 void WizardSequence::beginConnect(const std::string& portName)
 {
+    ++m_run;
     m_state.abortShown = true;
     m_state.connectEnabled = false;
     m_state.disconnectEnabled = true;
@@ -138,7 +139,12 @@ void WizardSequence::runStep()
         return;
     }
     if (stepArrived(step)) {
+        const unsigned run = m_run;
         arrive(step);
+        // The line was lost or the operator broke off while a message was up: the sequence
+        // ended as it was, whatever the step had still to show.
+        if (run != m_run)
+            return;
         m_state.StepTries = 0;
         m_state.WizardStep = step + 1;
     } else {
@@ -172,10 +178,14 @@ void WizardSequence::arrive(int step)
     case 2:
         if (const char* name = typeName(m_model.TypeCode))
             m_model.TypeName = name;
-        if (m_model.TypeCode != static_cast<int32_t>(DeviceType::KX350T))
+        if (m_model.TypeCode != static_cast<int32_t>(DeviceType::KX350T)) {
+            const unsigned run = m_run;
             m_host.showMessage("Podłączone urządzenie nie zostało rozpoznane jako KX350T!\n"
                                "Program będzie kontynuował pracę, ale nie gwarantuje "
                                "poprawnego działania.");
+            if (run != m_run)
+                return;
+        }
         tickRow(5);
         tickRow(6);
         showRow(7);
@@ -267,6 +277,7 @@ void WizardSequence::complete()
 
 void WizardSequence::disconnect()
 {
+    ++m_run;
     m_state.connectEnabled = true;
     m_state.disconnectEnabled = false;
     m_host.closePort();
@@ -275,6 +286,7 @@ void WizardSequence::disconnect()
 
 void WizardSequence::lineLost()
 {
+    ++m_run;
     m_model.Detected = false;
     if (m_state.WizardStep != 0) {
         m_state.WizardStep = 0;
@@ -289,6 +301,7 @@ void WizardSequence::lineLost()
 
 void WizardSequence::abort()
 {
+    ++m_run;
     m_state.WizardStep = 0;
     m_state.timerEnabled = false;
     m_host.closePort();

@@ -99,6 +99,9 @@ private:
     WizardHost& m_host;
     WizardState m_state;
     bool m_inTick = false;
+    // Counts the sequence's ends and starts: a step that waited for a message finds out
+    // whether the sequence it belongs to is still the one running.
+    unsigned m_run = 0;
 };
 
 } // namespace kx

@@ -1,5 +1,6 @@
 #include "ui/chart/ChartControl.h"
 
+#include <QFileInfo>
 #include <QPdfWriter>
 #include <QPixmap>
 #include <QSaveFile>
@@ -12,6 +13,7 @@
 #include "ui/common/TraceColours.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/LocaleSeparator.h"
+#include "ui/common/SaveProgress.h"
 
 namespace kx {
 
@@ -38,7 +40,10 @@ void ChartControl::addSample(const Sample& sample)
     for (const Channel c : {Channel::Y, Channel::X1, Channel::X2})
         if (active[static_cast<std::size_t>(c)])
             m_page->showValue(c, QString::fromStdString(sample.text(c)));
-    m_recording.add(sample, m_lines);
+    if (m_writing && m_recording.recording())
+        m_waiting.push_back(sample);
+    else
+        m_recording.add(sample, m_lines);
 }
 
 void ChartControl::RecordClick()
@@ -74,6 +79,18 @@ void ChartControl::LinesClick()
     m_linesWindow->raise();
 }
 
+namespace {
+
+// A name typed without an extension gets the one of the format it is saved in.
+QString withExtension(const QString& fileName, const char* extension)
+{
+    if (!QFileInfo(fileName).suffix().isEmpty())
+        return fileName;
+    return fileName + u'.' + QString::fromLatin1(extension);
+}
+
+} // namespace
+
 bool ChartControl::savePicture(const QString& fileName, const char* format)
 {
     QCustomPlot* chart = m_page->chart();
@@ -86,9 +103,10 @@ bool ChartControl::savePicture(const QString& fileName, const char* format)
         pdf.setResolution(72);
         QCPPainter painter(&pdf);
         chart->toPainter(&painter, chart->width(), chart->height());
+        m_page->paintPageIndicator(&painter);
         ok = painter.end();
     } else if (ok) {
-        ok = chart->toPixmap().save(&file, format);
+        ok = m_page->picture().save(&file, format);
     }
     ok = ok && file.commit();
     if (!ok)
@@ -101,14 +119,14 @@ void ChartControl::SaveBmpClick()
     const QString name = dialogs().saveFileName(QString::fromUtf8("Zapisz wykres jako bmp"),
                                                 QStringLiteral("plik bmp (*.bmp)"), nullptr);
     if (!name.isEmpty())
-        savePicture(name, "BMP");
+        savePicture(withExtension(name, "bmp"), "BMP");
 }
 
 void ChartControl::SaveJpgClick()
 {
     const QString name = dialogs().saveFileName(QString::fromUtf8("Zapisz wykres jako jpg"),
                                                 QStringLiteral("JPEG (*.jpg *.jpeg)"), nullptr);
-    if (name.isEmpty() || !savePicture(name, "JPG"))
+    if (name.isEmpty() || !savePicture(withExtension(name, "jpg"), "JPG"))
         return;
     // Then the chart's other formats, as the operator chooses.
     const QStringList filters = {QStringLiteral("BMP (*.bmp)"), QStringLiteral("JPEG (*.jpg)"),
@@ -119,7 +137,9 @@ void ChartControl::SaveJpgClick()
     if (other.isEmpty())
         return;
     const QString format = chosen.section(' ', 0, 0);
-    savePicture(other, format == "JPEG" ? "JPG" : qPrintable(format));
+    const QByteArray extension = format == "JPEG" ? "jpg" : format.toLower().toLatin1();
+    savePicture(withExtension(other, extension.constData()),
+                format == "JPEG" ? "JPG" : qPrintable(format));
 }
 
 void ChartControl::SaveExcelClick()
@@ -129,18 +149,35 @@ void ChartControl::SaveExcelClick()
     if (name.isEmpty())
         return;
     std::vector<ChartFileSeries> series;
+    std::int64_t points = 0;
     for (int t = 0; t < kTraceCount; ++t) {
         const auto trace = static_cast<Trace>(t);
         series.push_back({traceLook(trace).title,
                           pointColour(trace).name().toUpper().toStdString(),
                           &m_data.series(trace)});
+        points += m_data.series(trace).size();
     }
+    // The program goes on while a long recording is written (the progress lets it), and the
+    // series must stay as they are meanwhile: samples that come wait until the file is done.
+    m_writing = true;
     QSaveFile file(name);
-    bool ok = file.open(QIODevice::WriteOnly) &&
-              writeChartSpreadsheet(series, localeDecimalSeparator(), [&file](std::string_view b) {
-                  return file.write(b.data(), qint64(b.size())) == qint64(b.size());
-              });
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok) {
+        SaveProgress progress(QString::fromUtf8("Zapisywanie wykresu..."), points, 1,
+                              m_page->window());
+        ok = writeChartSpreadsheet(series, localeDecimalSeparator(), [&](std::string_view b) {
+            if (file.write(b.data(), qint64(b.size())) != qint64(b.size()))
+                return false;
+            progress.written(b);
+            return true;
+        });
+    }
     ok = ok && file.commit();
+    m_writing = false;
+    std::vector<Sample> waiting;
+    waiting.swap(m_waiting);
+    for (const Sample& s : waiting)
+        m_recording.add(s, m_lines);
     if (!ok)
         reportUnwritable(name);
 }

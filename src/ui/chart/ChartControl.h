@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include <vector>
+
 #include "core/chart/ChartData.h"
 #include "core/chart/ChartRecording.h"
 #include "core/chart/LineSettings.h"
@@ -63,6 +65,9 @@ private:
     const LineSettings& m_lines;
     ChartData m_data;
     ChartRecording m_recording{m_data};
+    // While the spreadsheet is written the series stay as they are; samples wait.
+    bool m_writing = false;
+    std::vector<Sample> m_waiting;
 };
 
 } // namespace kx

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -242,6 +243,9 @@ QCustomPlot* ChartPage::buildChart(const ChartData& data)
     connect(m_chart, &QCustomPlot::mouseDoubleClick, this, &ChartPage::showAll);
 
     m_pageBar = buildPageIndicator(m_chart);
+    m_zoomTimer = new QTimer(this);
+    m_zoomTimer->setInterval(kZoomStepMs);
+    connect(m_zoomTimer, &QTimer::timeout, this, &ChartPage::zoomStep);
     m_chart->installEventFilter(this);
     return m_chart;
 }
@@ -272,10 +276,10 @@ QWidget* ChartPage::buildPageIndicator(QWidget* chart)
     connect(m_pageBack, &QToolButton::clicked, this, [this] { setCurrentPage(m_page - 1); });
     connect(m_pageForward, &QToolButton::clicked, this, [this] { setCurrentPage(m_page + 1); });
 
-    m_pageIndicator = new QLabel(bar);
+    // A read-out like the others: its text reaches screen readers and UI automation.
+    m_pageIndicator = new ValueLabel(QStringLiteral("strona wykresu"), QString(), bar);
     m_pageIndicator->setObjectName("PageIndicator");
     m_pageIndicator->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_pageIndicator->setAccessibleName(QStringLiteral("strona wykresu"));
 
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -453,6 +457,21 @@ void ChartPage::setPageIndicator(int page, int count)
     placePageIndicator();
 }
 
+QPixmap ChartPage::picture() const
+{
+    QPixmap pixmap = m_chart->toPixmap();
+    QPainter painter(&pixmap);
+    paintPageIndicator(&painter);
+    return pixmap;
+}
+
+void ChartPage::paintPageIndicator(QPainter* painter) const
+{
+    // The indicator stands over the chart as a widget of its own; a picture of the chart
+    // carries it where it stands.
+    m_pageBar->render(painter, m_pageBar->pos(), QRegion(), QWidget::DrawChildren);
+}
+
 void ChartPage::placePageIndicator()
 {
     m_pageBar->adjustSize();
@@ -570,6 +589,7 @@ void ChartPage::setSeriesShown(QCPAbstractPlottable* series, bool shown)
 
 void ChartPage::showAll()
 {
+    m_zoomTimer->stop();
     m_zoomed = false;
     layOut();
 }
@@ -585,9 +605,29 @@ void ChartPage::zoomTo(const QRect& rect)
     QCPRange values(y->pixelToCoord(rect.bottom()), y->pixelToCoord(rect.top()));
     keys.normalize();
     values.normalize();
-    x->setRange(keys);
-    y->setRange(values);
     m_zoomed = true;
+    // The axes move to the rectangle in kZoomSteps even steps, so the eye follows where the
+    // zoom went.
+    m_zoomFrom = {Extent{x->range().lower, x->range().upper},
+                  Extent{y->range().lower, y->range().upper}};
+    m_zoomTo = {Extent{keys.lower, keys.upper}, Extent{values.lower, values.upper}};
+    m_zoomStep = 0;
+    m_zoomTimer->start();
+}
+
+void ChartPage::zoomStep()
+{
+    const double t = double(++m_zoomStep) / kZoomSteps;
+    const bool last = m_zoomStep >= kZoomSteps;
+    auto between = [t, last](const Extent& a, const Extent& b) {
+        if (last)
+            return QCPRange(b.lower, b.upper);
+        return QCPRange(a.lower + (b.lower - a.lower) * t, a.upper + (b.upper - a.upper) * t);
+    };
+    if (last)
+        m_zoomTimer->stop();
+    m_chart->xAxis->setRange(between(m_zoomFrom[0], m_zoomTo[0]));
+    m_chart->yAxis->setRange(between(m_zoomFrom[1], m_zoomTo[1]));
     replot();
 }
 
@@ -611,6 +651,8 @@ void ChartPage::layOut()
             s->showAll();
     }
     if (!m_zoomed) {
+        // A zoom undone on its way (another page, paging switched) goes no further.
+        m_zoomTimer->stop();
         if (layout.keyExtent)
             m_chart->xAxis->setRange(widened(*layout.keyExtent));
         if (layout.valueExtent) {

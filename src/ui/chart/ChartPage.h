@@ -24,7 +24,10 @@ class QCheckBox;
 class QCustomPlot;
 class QGroupBox;
 class QLabel;
+class QPainter;
+class QPixmap;
 class QSpinBox;
+class QTimer;
 class QToolButton;
 
 namespace kx {
@@ -63,6 +66,10 @@ public:
 
     ChartPlottable* plottable(Trace t) const;
     QCustomPlot* chart() const { return m_chart; }
+    // The chart as the tab shows it, page indicator included, at the chart's size.
+    QPixmap picture() const;
+    // The page indicator, painted where it stands over the chart (for a vector picture).
+    void paintPageIndicator(QPainter* painter) const;
 
     // The paging switch (a click of either check box, the main window's construction, the
     // start-up tick): N points per page while paging is checked, else none and page 1.
@@ -113,6 +120,7 @@ private:
     void clampPage();
     std::vector<PagedSeries> shownSeries() const;
     void zoomTo(const QRect& rect);
+    void zoomStep();
     // Applies the page (or everything) to the series and, unless zoomed, to the axes.
     void layOut();
     void replot();
@@ -122,6 +130,13 @@ private:
     int m_perPage = 0;
     int m_page = 1;
     bool m_zoomed = false;
+    // The zoom's way from the axes' ranges to the rectangle's: x, then y.
+    static constexpr int kZoomSteps = 50;
+    static constexpr int kZoomStepMs = 4;
+    QTimer* m_zoomTimer = nullptr;
+    std::array<Extent, 2> m_zoomFrom{};
+    std::array<Extent, 2> m_zoomTo{};
+    int m_zoomStep = 0;
     bool m_replotWhenShown = false;
     std::uint64_t m_drawnGeneration = 0;
     std::array<ReadoutField*, 3> m_fields{}; // by Channel
@@ -130,7 +145,7 @@ private:
     QSpinBox* m_samplesPerPage = nullptr;
     ValueLabel* m_rate = nullptr;
     QWidget* m_pageBar = nullptr;
-    QLabel* m_pageIndicator = nullptr;
+    ValueLabel* m_pageIndicator = nullptr;
     QToolButton* m_pageBack = nullptr;
     QToolButton* m_pageForward = nullptr;
 };

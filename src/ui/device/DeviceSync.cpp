@@ -31,6 +31,12 @@ void DeviceSync::BitBtn3Click()
     m_restore.request(m_model, m_requests);
 }
 
+void DeviceSync::linkChanged()
+{
+    m_restore.cancel();
+    m_readStep.stop();
+}
+
 void DeviceSync::Timer2Timer()
 {
     if (m_monitor && m_monitor->wantsState())

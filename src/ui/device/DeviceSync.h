@@ -39,6 +39,8 @@ public slots:
     void showStatus();
     // "Przywróć ustawienia domyślne".
     void BitBtn3Click();
+    // The port opened or closed: a restore under way ends.
+    void linkChanged();
 
 private:
     DeviceModel& m_model;

@@ -48,18 +48,29 @@ QCheckBox* makeActive(const char* name)
     return box;
 }
 
-// "próbkowanie co:": anything may be typed; on leaving the field a value below the range
-// reads as its least, one above as its greatest, and a text that is not a whole number as
-// the least, instead of silently going back to the value before.
+// "próbkowanie co:". Without a settings file it shows 0, which sampling takes as the least
+// period. Anything may be typed: on leaving, a number below the least reads as the least, one
+// above the greatest as the greatest, and a text that is not a whole number as the least,
+// instead of silently going back to the value before; the arrows stay within the two.
 class PeriodBox : public QSpinBox
 {
 public:
-    using QSpinBox::QSpinBox;
+    PeriodBox()
+    {
+        setRange(0, kMaxSamplingPeriodMs);
+        setValue(0);
+    }
+
+    void stepBy(int steps) override
+    {
+        setValue(std::clamp(value() + steps * singleStep(), kMinSamplingPeriodMs, maximum()));
+    }
 
 protected:
     QValidator::State validate(QString& input, int& pos) const override
     {
-        if (QSpinBox::validate(input, pos) == QValidator::Acceptable)
+        if (QSpinBox::validate(input, pos) == QValidator::Acceptable &&
+            valueFromText(input) >= kMinSamplingPeriodMs)
             return QValidator::Acceptable;
         return QValidator::Intermediate;
     }
@@ -69,10 +80,19 @@ protected:
         bool number = false;
         const qlonglong typed = locale().toLongLong(input.trimmed(), &number);
         if (!number) {
-            input = textFromValue(minimum());
+            input = textFromValue(kMinSamplingPeriodMs);
             return;
         }
-        input = textFromValue(int(std::clamp<qlonglong>(typed, minimum(), maximum())));
+        input = textFromValue(
+            int(std::clamp<qlonglong>(typed, kMinSamplingPeriodMs, maximum())));
+    }
+
+    StepEnabled stepEnabled() const override
+    {
+        StepEnabled enabled = QSpinBox::stepEnabled();
+        if (value() <= kMinSamplingPeriodMs)
+            enabled &= ~StepDownEnabled;
+        return enabled;
     }
 };
 
@@ -282,7 +302,6 @@ QGroupBox* IndicatorPage::buildSamplingGroup()
     m_period = new PeriodBox;
     m_period->setObjectName("SamplingPeriod");
     m_period->setAccessibleName(periodCaption);
-    m_period->setRange(kMinSamplingPeriodMs, kMaxSamplingPeriodMs);
     m_period->setSingleStep(10);
     m_period->setAlignment(Qt::AlignRight);
     periodLabel->setBuddy(m_period);

@@ -203,6 +203,7 @@ void MeasurementControl::StopClick()
 void MeasurementControl::PauseClick()
 {
     m_model.GO = !m_model.GO;
+    m_scheduler.pause(m_model.GO);
     lockGroups(m_model.GO);
     armDueTimer();
 }

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProgressDialog>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include "core/device/DeviceModel.h"
 #include "core/register/RegisterJournal.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/SaveProgress.h"
 #include "ui/register/RegisterPage.h"
 #include "ui/register/RegisterTableModel.h"
 
@@ -24,8 +24,6 @@ const char kFilters[] = "Text (*.txt);;Excel (*.xls)";
 const QString kSaveTitle = QStringLiteral("Zapisz jako");
 const char kExcelFilter[] = "Excel (*.xls)";
 const char kJournalFile[] = "rejestr.journal";
-// A save shorter than this shows no progress.
-constexpr int kProgressAfterMs = 500;
 
 QString shown(const QString& fileName)
 {
@@ -88,6 +86,7 @@ void RegisterControl::openJournal(const QString& folder)
         }
     }
     // This run's journal, with what was brought back in it, so a second failure keeps it too.
+    m_journalPath = path;
     m_journal = std::make_unique<JournalWriter>(QFile::encodeName(path).toStdString());
     for (std::size_t i = 0; i < m_rows->rows().size(); ++i)
         m_journal->append(m_rows->rows()[i]);
@@ -144,8 +143,18 @@ bool RegisterControl::addRegistration(const Registration& registration)
         appendNow(registration);
     // A row the full table did not keep is not journaled either: a restore brings back the
     // table.
-    if (m_journal)
+    if (m_journal) {
         m_journal->append(registration);
+        // The operator believes the rows are safe from a crash: say once that they are not.
+        if (!m_journalFailureReported && !m_journal->healthy()) {
+            m_journalFailureReported = true;
+            dialogs().showMessage(
+                QString::fromUtf8("Nie można zapisywać kopii tabeli rejestracji:\n%1\nPo awarii "
+                                  "programu jej wiersze nie zostaną przywrócone. Tabela i jej "
+                                  "zapis do pliku działają jak dotąd.")
+                    .arg(shown(m_journalPath)));
+        }
+    }
     return true;
 }
 
@@ -248,27 +257,16 @@ bool RegisterControl::writeFile(const QString& fileName, RegisterFileFormat form
     if (!file.open(QIODevice::WriteOnly))
         return false;
 
-    const RegisterRows& rows = m_rows->rows();
-    const int total = m_rows->registeredCount();
-    // A long register shows how far the file has come; the dialog keeps the window's other
-    // controls still while it is up, and lets the rest of the program go on between chunks.
-    QProgressDialog progress(QString::fromUtf8("Zapisywanie rejestru pomiarów..."), QString(), 0,
-                             total, m_page->window());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(kProgressAfterMs);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setValue(0);
     // Lines before the first data line: the header block, at most 13 lines.
     constexpr qint64 kHeaderLines = 13;
-    qint64 lines = 0;
+    SaveProgress progress(QString::fromUtf8("Zapisywanie rejestru pomiarów..."),
+                          m_rows->registeredCount(), kHeaderLines, m_page->window());
     const bool streamed =
-        writeRegisterFile(format, header, rows, stamps, [&](std::string_view bytes) {
+        writeRegisterFile(format, header, m_rows->rows(), stamps, [&](std::string_view bytes) {
             const auto size = static_cast<qint64>(bytes.size());
             if (file.write(bytes.data(), size) != size)
                 return false;
-            lines += std::count(bytes.begin(), bytes.end(), '\n');
-            progress.setValue(static_cast<int>(std::clamp<qint64>(lines - kHeaderLines, 0, total)));
+            progress.written(bytes);
             return true;
         });
     // Without commit() the file is dropped and the previous one stays.

@@ -91,6 +91,8 @@ private:
     RegisterTableModel* m_rows;
     std::function<int64_t()> m_clock;
     std::unique_ptr<JournalWriter> m_journal;
+    QString m_journalPath;
+    bool m_journalFailureReported = false;
     // The fields and outputs as the last sample left them; a row by hand shows them.
     ShownValues m_shown;
     bool m_pk1 = false;

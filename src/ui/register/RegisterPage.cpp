@@ -231,6 +231,9 @@ QGroupBox* RegisterPage::buildGridGroup()
     grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     grid->setWordWrap(false);
+    // The columns after PK2 are never written: a horizontal bar would only take the height of
+    // a row from the 27 the grid shows, and cut the oldest of them.
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setCornerButtonEnabled(false);
     // Column 0 numbers the rows itself.
     grid->verticalHeader()->hide();
@@ -343,8 +346,20 @@ RegisterOptions RegisterPage::registerOptions() const
 
 void RegisterPage::showAppended(RegisterOptions options)
 {
-    // Each registration sets the width its date and time need, as the operator left it or not.
-    const int width = column0Width(options);
+    // Each registration sets the width its date and time need, as the operator left it or not,
+    // and never less than the text column 0 holds: a date and time in the program's font may
+    // be wider than the width given for them.
+    const QAbstractItemModel* model = m_grid->model();
+    if (model && model->rowCount() > 0) {
+        const QString text =
+            model->index(model->rowCount() - 1, RegisterTableModel::ColumnIndex).data().toString();
+        if (text.size() > m_column0TextLength) {
+            m_column0TextLength = text.size();
+            m_column0TextWidth = std::max(
+                m_column0TextWidth, m_grid->fontMetrics().horizontalAdvance(text) + 2 * kTextInset);
+        }
+    }
+    const int width = std::max(column0Width(options), m_column0TextWidth);
     if (m_grid->columnWidth(RegisterTableModel::ColumnIndex) != width)
         m_grid->setColumnWidth(RegisterTableModel::ColumnIndex, width);
     // From the 28th registration on, the newest rows stay in view: the first data row shown
@@ -355,6 +370,8 @@ void RegisterPage::showAppended(RegisterOptions options)
 
 void RegisterPage::showCleared()
 {
+    m_column0TextWidth = 0;
+    m_column0TextLength = 0;
     static_cast<RegisterGrid*>(m_grid)->stopFollowing();
 }
 

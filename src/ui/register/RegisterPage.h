@@ -67,6 +67,10 @@ private:
     QGroupBox* buildFileGroup();
 
     QTableView* m_grid = nullptr;
+    // What column 0's widest text so far needs, and its length in characters: only a longer
+    // text is measured again.
+    int m_column0TextWidth = 0;
+    qsizetype m_column0TextLength = 0;
     QCheckBox* m_autoRead = nullptr;
     QPushButton* m_read = nullptr;
     QCheckBox* m_regY = nullptr;

@@ -164,15 +164,66 @@ private slots:
         QVERIFY(f.model.Set == f.device);
     }
 
-    void withoutADeviceNothingIsReadAfterTheAcknowledgement()
+    // Without a detected device (the port closed after "Rozłącz" or a failed connection)
+    // the button sends nothing, then or at any later tick, and holds no cycle.
+    void withoutADeviceNothingIsSentThenOrLater()
     {
         Fixture f;
         f.model.Detected = false;
-        f.restore.request(f.model, f.requests);
-        f.answer();
-        QVERIFY(!f.restore.tick(f.model, f.requests));
+        QVERIFY(!f.restore.request(f.model, f.requests));
         QVERIFY(f.restore.idle());
-        QCOMPARE(f.sink.sent.size(), std::size_t(1));
+        for (int tick = 0; tick < 3 * DefaultsRestore::kAcknowledgeTicks; ++tick)
+            QVERIFY(!f.restore.tick(f.model, f.requests));
+        // Connected again: still nothing of the earlier press.
+        f.model.Detected = true;
+        QVERIFY(!f.restore.tick(f.model, f.requests));
+        QVERIFY(f.sink.sent.empty());
+    }
+
+    // A request the engine refused is not sent once the device is gone.
+    void aRefusedRequestIsDroppedWhenTheDeviceIsLost()
+    {
+        Fixture f;
+        f.sink.refuse = true;
+        QVERIFY(!f.restore.request(f.model, f.requests));
+        QVERIFY(f.restore.tick(f.model, f.requests));
+        f.model.Detected = false;
+        f.sink.refuse = false;
+        QVERIFY(!f.restore.tick(f.model, f.requests));
+        f.model.Detected = true;
+        QVERIFY(!f.restore.tick(f.model, f.requests));
+        QVERIFY(f.sink.sent.empty());
+    }
+
+    // The port opening or closing ends a restore in whatever phase it is.
+    void theLinkChangingEndsARestore_data()
+    {
+        QTest::addColumn<bool>("refused");      // still waiting to be sent
+        QTest::addColumn<bool>("acknowledged"); // else waiting for the acknowledgement
+        QTest::newRow("waiting to be sent") << true << false;
+        QTest::newRow("waiting for the acknowledgement") << false << false;
+        QTest::newRow("reading the defaults") << false << true;
+    }
+
+    void theLinkChangingEndsARestore()
+    {
+        QFETCH(bool, refused);
+        QFETCH(bool, acknowledged);
+        Fixture f;
+        f.sink.refuse = refused;
+        f.restore.request(f.model, f.requests);
+        if (acknowledged) {
+            f.answer();
+            QVERIFY(f.restore.tick(f.model, f.requests));
+            QVERIFY(f.restore.reading());
+        }
+        f.restore.cancel();
+        f.sink.refuse = false;
+        const std::size_t before = f.sink.sent.size();
+        QVERIFY(f.restore.idle());
+        QVERIFY(!f.restore.tick(f.model, f.requests));
+        QVERIFY(!f.restore.readStep(f.model, f.requests));
+        QCOMPARE(f.sink.sent.size(), before);
     }
 
     void aParameterLeftUnansweredDoesNotHoldBackTheRest()

@@ -89,22 +89,30 @@ private slots:
         QVERIFY(f.view.calls.isEmpty());
     }
 
-    void anyReplyClearsTheTransmissionFault_data()
+    // Only an answer to a measurement request shows that measurement requests are answered
+    // again; a confirmed write says nothing of them.
+    void measurementAnswersClearTheTransmissionFault_data()
     {
         QTest::addColumn<int>("command");
-        QTest::newRow("a parameter") << int(Cmd::LED);
-        QTest::newRow("a measured value") << int(Cmd::Measure);
-        QTest::newRow("an acknowledgement") << int(Cmd::RestoreDefaults);
-        QTest::newRow("an unknown command") << 99;
+        QTest::addColumn<int>("faultAfter");
+        QTest::newRow("Y (7)") << int(Cmd::Measure) << 0;
+        QTest::newRow("X1 (23)") << int(Cmd::X1) << 0;
+        QTest::newRow("X2 (24)") << int(Cmd::X2) << 0;
+        QTest::newRow("a parameter: LED") << int(Cmd::LED) << 1;
+        QTest::newRow("a parameter: PK1") << int(Cmd::PK1) << 1;
+        QTest::newRow("the identity") << int(Cmd::DeviceType) << 1;
+        QTest::newRow("an acknowledgement") << int(Cmd::RestoreDefaults) << 1;
+        QTest::newRow("an unknown command") << 99 << 1;
     }
 
-    void anyReplyClearsTheTransmissionFault()
+    void measurementAnswersClearTheTransmissionFault()
     {
         QFETCH(int, command);
+        QFETCH(int, faultAfter);
         Fixture f;
         f.model.bledna_transmisja = 1;
         f.feed(buildFrame(FrameKind::Reply, uint8_t(command), {1, 0, 0, 0}));
-        QCOMPARE(f.model.bledna_transmisja, 0);
+        QCOMPARE(f.model.bledna_transmisja, faultAfter);
     }
 
     void sameValueStillCounts()

@@ -206,6 +206,53 @@ private slots:
         QCOMPARE(c.scheduler.duration(), 2.0);
     }
 
+    // The duration through the buttons in turn: "start", "stop", "pause" (toggles), "reset"
+    // (the chart tab's) and "run N" (N hundredths of clock time), as the indicator tab drives
+    // the scheduler.
+    void durationThroughTheButtons_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<double>("duration");
+        QTest::newRow("PAUSE from stopped begins a measurement")
+            << QStringList{"pause", "run 300", "pause"} << 3.0;
+        QTest::newRow("PAUSE from stopped after an earlier run")
+            << QStringList{"start", "run 500", "stop", "pause", "run 300", "pause", "run 100"}
+            << 3.0;
+        QTest::newRow("PAUSE from stopped, then STOP")
+            << QStringList{"pause", "run 250", "stop"} << 2.5;
+        QTest::newRow("STOP, then the chart's reset")
+            << QStringList{"start", "run 400", "stop", "reset"} << 4.0;
+        QTest::newRow("STOP, then the chart's reset twice")
+            << QStringList{"start", "run 400", "stop", "run 100", "reset", "reset"} << 4.0;
+        QTest::newRow("the chart's reset while running counts from the reset")
+            << QStringList{"start", "run 400", "reset", "run 100"} << 1.0;
+    }
+
+    void durationThroughTheButtons()
+    {
+        QFETCH(QStringList, actions);
+        Clock c;
+        c.model.GO = false;
+        c.sampling.periodMs = 100;
+        for (const QString& action : actions) {
+            if (action == "start") {
+                c.scheduler.start(c.now);
+                c.model.GO = true;
+            } else if (action == "stop") {
+                c.model.GO = false;
+                c.scheduler.stop();
+            } else if (action == "pause") {
+                c.model.GO = !c.model.GO;
+                c.scheduler.pause(c.model.GO);
+            } else if (action == "reset") {
+                c.scheduler.resetTime();
+            } else {
+                c.run(action.section(' ', 1).toLongLong());
+            }
+        }
+        QTEST(c.scheduler.duration(), "duration");
+    }
+
     void resettingTheTimeKeepsTheRequestCountdown()
     {
         Clock c;

@@ -257,6 +257,53 @@ private slots:
         QVERIFY(f.model.Detected);
     }
 
+    // The line lost (or the connection broken off) while the "not recognised" message is up:
+    // once the message is dismissed, the sequence stays ended as a failure: no row gets a
+    // tick over the failure display, the step stays 0, nothing more is asked.
+    void endedUnderTheNotRecognisedMessage_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::newRow("line lost") << "lineLost";
+        QTest::newRow("Przerwij łączenie") << "abort";
+    }
+
+    void endedUnderTheNotRecognisedMessage()
+    {
+        QFETCH(QString, end);
+        Fixture f;
+        f.device.identity = {'R', 'N', '3'};
+        std::array<ChecklistRow, kChecklistRows> failure{};
+        f.device.duringMessage = [&] {
+            f.device.open = false;
+            if (end == "lineLost")
+                f.wizard.lineLost();
+            else
+                f.wizard.abort();
+            failure = f.wizard.state().rows;
+        };
+        f.connect();
+        for (int n = 0; n < 6 && f.device.messages.isEmpty(); ++n) {
+            f.wizard.tick();
+            f.device.deliver();
+        }
+        QCOMPARE(f.device.messages.size(), 1);
+        const WizardState& s = f.wizard.state();
+        QCOMPARE(s.WizardStep, 0);
+        QVERIFY(!s.timerEnabled);
+        QVERIFY(!f.model.Detected);
+        // The checklist as the failure left it: rows 5 and 6 not ticked over it.
+        for (int row = 1; row <= kChecklistRows; ++row) {
+            QCOMPARE(s.row(row).icon, failure[std::size_t(row - 1)].icon);
+            QCOMPARE(s.row(row).iconShown, failure[std::size_t(row - 1)].iconShown);
+        }
+        QVERIFY(s.row(5).icon != RowIcon::Done && s.row(6).icon != RowIcon::Done);
+        const std::size_t asked = f.device.requests.size();
+        for (int n = 0; n < 5; ++n)
+            f.wizard.tick();
+        QCOMPARE(f.device.requests.size(), asked);
+        QCOMPARE(s.WizardStep, 0);
+    }
+
     void portThatCannotBeOpened()
     {
         Fixture f;

@@ -70,7 +70,7 @@ private slots:
             {"ChartRateLabel", "kx::ValueLabel", ""},
             {"ButtonFirstPage", "QPushButton", ""},
             {"ButtonLastPage", "QPushButton", ""},
-            {"PageIndicator", "QLabel", "Page 1 of 1"},
+            {"PageIndicator", "kx::ValueLabel", "Page 1 of 1"},
             {"PageBack", "QToolButton", ""},
             {"PageForward", "QToolButton", ""},
             {"ButtonSaveBmp", "QPushButton", "    Zapisz jako bmp..."},
@@ -106,7 +106,7 @@ private slots:
         }
         // The page indicator is drawn on the chart.
         auto* chart = child<QCustomPlot>(page, "Chart1");
-        auto* indicator = child<QLabel>(page, "PageIndicator");
+        auto* indicator = child<ValueLabel>(page, "PageIndicator");
         QVERIFY(chart && indicator);
         QVERIFY(chart->isAncestorOf(indicator));
     }
@@ -286,7 +286,7 @@ private slots:
         QFETCH(bool, forward);
         ChartData data;
         ChartPage chartPage(data);
-        auto* indicator = child<QLabel>(chartPage, "PageIndicator");
+        auto* indicator = child<ValueLabel>(chartPage, "PageIndicator");
         auto* backButton = child<QToolButton>(chartPage, "PageBack");
         auto* forwardButton = child<QToolButton>(chartPage, "PageForward");
         QVERIFY(indicator && backButton && forwardButton);
@@ -298,6 +298,29 @@ private slots:
         QCOMPARE(forwardButton->width(), 12);
     }
 
+    // A screen reader or UI automation reads the page the chart shows, as it reads the other
+    // read-outs: the caption as the name, the text through the text interface.
+    void pageIndicatorReadsOut_data() { pageIndicator_data(); }
+
+    void pageIndicatorReadsOut()
+    {
+        QFETCH(int, page);
+        QFETCH(int, count);
+        QFETCH(QString, text);
+        ChartData data;
+        ChartPage chartPage(data);
+        auto* indicator = chartPage.findChild<QWidget*>("PageIndicator");
+        QVERIFY(indicator);
+        chartPage.setPageIndicator(page, count);
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(indicator);
+        QVERIFY(face);
+        QCOMPARE(face->text(QAccessible::Name), u("strona wykresu"));
+        QCOMPARE(face->text(QAccessible::Value), text);
+        QAccessibleTextInterface* read = face->textInterface();
+        QVERIFY2(read, "no text interface: the page is hidden from assistive technology");
+        QCOMPARE(read->text(0, read->characterCount()), text);
+    }
+
     void pageIndicatorSitsBottomRightOfTheChart()
     {
         ChartData data;
@@ -306,7 +329,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&host.tabs));
         page->setPageIndicator(12, 345);
         auto* chart = child<QCustomPlot>(page, "Chart1");
-        auto* indicator = child<QLabel>(page, "PageIndicator");
+        auto* indicator = child<ValueLabel>(page, "PageIndicator");
         auto* backButton = child<QToolButton>(page, "PageBack");
         auto* forwardButton = child<QToolButton>(page, "PageForward");
         QVERIFY(chart && indicator && backButton && forwardButton);

@@ -1,10 +1,14 @@
 #include <QtTest>
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <qcustomplot.h>
 
@@ -16,15 +20,17 @@
 #include "PageFit.h"
 #include "RecordingDialogs.h"
 #include "app/Program.h"
-#include "core/settings/SettingsFile.h"
 #include "app/TForm1.h"
+#include "core/chart/ChartSeries.h"
+#include "core/settings/SettingsFile.h"
 #include "ui/chart/ChartControl.h"
 #include "ui/chart/ChartPage.h"
 #include "ui/chart/ChartPlottable.h"
-#include "core/chart/ChartSeries.h"
+#include "ui/chart/TKonigLiniiForm.h"
+#include "ui/common/SaveProgress.h"
+#include "ui/common/ValueLabel.h"
 #include "ui/measure/IndicatorPage.h"
 #include "ui/measure/MeasurementControl.h"
-#include "ui/chart/TKonigLiniiForm.h"
 
 using namespace kx;
 
@@ -34,6 +40,74 @@ namespace {
 double xOf(int i)
 {
     return 0.5 * i + 0.1 * (i % 3);
+}
+
+// The axes' ranges a rectangle dragged from one point to another asks for, read off the axes
+// as they stand before the drag.
+struct ZoomTarget
+{
+    QCPRange keys;
+    QCPRange values;
+};
+
+ZoomTarget zoomTarget(QCustomPlot* chart, QPoint from, QPoint to)
+{
+    const QRect r = QRect(from, to).normalized();
+    QCPRange keys(chart->xAxis->pixelToCoord(r.left()), chart->xAxis->pixelToCoord(r.right()));
+    QCPRange values(chart->yAxis->pixelToCoord(r.bottom()), chart->yAxis->pixelToCoord(r.top()));
+    keys.normalize();
+    values.normalize();
+    return {keys, values};
+}
+
+// A rectangle dragged with the mouse; returns what it asks for.
+ZoomTarget dragZoom(QCustomPlot* chart, QPoint from, QPoint to)
+{
+    const ZoomTarget target = zoomTarget(chart, from, to);
+    QTest::mousePress(chart, Qt::LeftButton, {}, from);
+    QTest::mouseMove(chart, to);
+    QTest::mouseRelease(chart, Qt::LeftButton, {}, to);
+    return target;
+}
+
+// A rectangle over the middle of the plot, 120 by 80 pixels.
+ZoomTarget zoomMiddle(QCustomPlot* chart)
+{
+    chart->replot();
+    const QPoint from = chart->axisRect()->rect().center() - QPoint(60, 40);
+    return dragZoom(chart, from, from + QPoint(120, 80));
+}
+
+// Each range the spy saw lies on the way from `from` to `to`: both ends come nearer theirs at
+// every step, every step but the last short of it, the last on it.
+void checkWay(const QSignalSpy& spy, const QCPRange& from, const QCPRange& to)
+{
+    QCPRange previous = from;
+    for (int i = 0; i < spy.count(); ++i) {
+        const auto range = spy.at(i).at(0).value<QCPRange>();
+        const bool last = i == spy.count() - 1;
+        for (double QCPRange::*end : {&QCPRange::lower, &QCPRange::upper}) {
+            const double goal = to.*end;
+            QVERIFY2(std::abs(goal - range.*end) < std::abs(goal - previous.*end),
+                     qPrintable(QString("step %1 goes back").arg(i + 1)));
+            if (last)
+                QCOMPARE(range.*end, goal);
+            else
+                QVERIFY2(range.*end != goal,
+                         qPrintable(QString("step %1 of %2 arrived").arg(i + 1).arg(spy.count())));
+        }
+        previous = range;
+    }
+}
+
+// A sample with every value active and showing y, at the given measurement time.
+Sample sampleAt(double seconds, float y)
+{
+    Sample s;
+    s.measureTime = seconds;
+    s.active = {true, true, true};
+    s.shown = {y, y + 1, y + 2};
+    return s;
 }
 
 // The chart tab the way the main window hosts it, with points put in the series directly.
@@ -46,7 +120,7 @@ struct PagedChart
     QCheckBox* paging = child<QCheckBox>(page, "CheckBoxPaging");
     QCheckBox* tracking = child<QCheckBox>(page, "CheckBoxTracking");
     QSpinBox* perPage = child<QSpinBox>(page, "SamplesPerPage");
-    QLabel* indicator = child<QLabel>(page, "PageIndicator");
+    ValueLabel* indicator = child<ValueLabel>(page, "PageIndicator");
     std::uint64_t generation = 0;
 
     bool complete() const { return chart && paging && tracking && perPage && indicator; }
@@ -66,6 +140,7 @@ struct PagedChart
     }
     IndexRange shown(Trace t) const { return page->plottable(t)->shownRange(); }
     QCPRange keys() const { return chart->xAxis->range(); }
+    QCPRange values() const { return chart->yAxis->range(); }
 };
 
 // The program's windows, fed frames as the link delivers them, on a clock the test moves.
@@ -102,6 +177,23 @@ struct Recording
         measure.IdleStep();
     }
     const ChartSeries& series(Trace t) { return main->chart().data().series(t); }
+    // The main window shown on the chart tab, recording count points a tenth of a second
+    // apart, ten to a page: paging checked before the first showing, as config.ini does, and
+    // switched on by it.
+    bool showPagedRecording(int count)
+    {
+        page->setPaging({true, false, 10});
+        main->show();
+        auto* tabs = child<QTabWidget>(main, "PageControl1");
+        if (!QTest::qWaitForWindowExposed(main) || !tabs || page->pointsPerPage() != 10)
+            return false;
+        tabs->setCurrentWidget(page);
+        button("ButtonRecord")->click();
+        for (int i = 0; i < count; ++i)
+            main->chart().addSample(sampleAt(0.1 * i, float(i % 7)));
+        main->chart().DisplayTick(false);
+        return page->pageCount() == (count + 9) / 10;
+    }
     std::vector<double> xs(Trace t)
     {
         std::vector<double> x;
@@ -134,6 +226,25 @@ QByteArray fileStart(const QString& path, int n)
     return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
 }
 
+bool isWhite(QRgb p)
+{
+    return qRed(p) >= 0xC0 && qGreen(p) >= 0xC0 && qBlue(p) >= 0xC0;
+}
+
+// The mean difference of two pictures' colours over an area, per pixel.
+double meanDifference(const QImage& a, const QImage& b, const QRect& area)
+{
+    double sum = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (area.width() * area.height());
+}
+
 } // namespace
 
 class TestChartRecording : public QObject
@@ -141,7 +252,11 @@ class TestChartRecording : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { writeDefaultConfig(); }
+    void initTestCase()
+    {
+        writeDefaultConfig();
+        qRegisterMetaType<QCPRange>();
+    }
 
     // --- Paging, through the real chart widget --------------------------------------------
 
@@ -312,10 +427,9 @@ private slots:
         QTest::mouseRelease(c.chart, Qt::LeftButton, {}, from + QPoint(8, 40));
         QVERIFY(!c.page->zoomed());
         QCOMPARE(c.keys(), full);
-        QTest::mousePress(c.chart, Qt::LeftButton, {}, from);
-        QTest::mouseMove(c.chart, from + QPoint(60, 40));
-        QTest::mouseRelease(c.chart, Qt::LeftButton, {}, from + QPoint(60, 40));
+        const ZoomTarget target = dragZoom(c.chart, from, from + QPoint(60, 40));
         QVERIFY(c.page->zoomed());
+        QTRY_COMPARE_WITH_TIMEOUT(c.keys(), target.keys, 10000);
         QVERIFY(c.keys().size() < full.size());
         // New points do not undo the zoom; "pokaż całość" does.
         c.series(Trace::Y).add(100, 1);
@@ -326,7 +440,125 @@ private slots:
         QCOMPARE(c.keys().upper, 100.0);
     }
 
+    // The zoom goes to its rectangle in 50 even steps the eye can follow.
+    void theZoomMovesStepByStepToTheRectangle()
+    {
+        PagedChart c;
+        c.fill(Trace::Y, 25);
+        c.chart->replot();
+        const QCPRange startKeys = c.keys();
+        const QCPRange startValues = c.values();
+        QSignalSpy keys(c.chart->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged));
+        QSignalSpy values(c.chart->yAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged));
+        const ZoomTarget target = zoomMiddle(c.chart);
+        QVERIFY(c.page->zoomed());
+        QTRY_COMPARE_WITH_TIMEOUT(keys.count(), 50, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(values.count(), 50, 10000);
+        // Arrived, it stays.
+        QTest::qWait(300);
+        QCOMPARE(keys.count(), 50);
+        QCOMPARE(values.count(), 50);
+        checkWay(keys, startKeys, target.keys);
+        checkWay(values, startValues, target.values);
+        QCOMPARE(c.keys(), target.keys);
+        QCOMPARE(c.values(), target.values);
+    }
+
+    // Whatever undoes the zoom while it is on its way stops it where the operator asked.
+    void whatEndsTheZoomOnItsWay_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("page"); // shown after it
+        QTest::newRow("double click") << "double click" << 1;
+        QTest::newRow("pokaż całość") << "show all" << 1;
+        QTest::newRow("next page") << "next page" << 2;
+        QTest::newRow("last page") << "last page" << 3;
+        QTest::newRow("paging off") << "paging off" << 1;
+    }
+
+    void whatEndsTheZoomOnItsWay()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, page);
+        PagedChart c;
+        c.fill(Trace::Y, 30);
+        c.pageOn(10);
+        c.chart->replot();
+        QCPRange unzoomed; // what the page shown after shows
+        if (action == "paging off") {
+            c.paging->click();
+            unzoomed = c.keys();
+            c.paging->click();
+        } else {
+            c.page->setCurrentPage(page);
+            unzoomed = c.keys();
+        }
+        c.page->setCurrentPage(1);
+        const QCPRange firstPage = c.keys();
+        QSignalSpy keys(c.chart->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged));
+        const ZoomTarget target = zoomMiddle(c.chart);
+        QVERIFY(keys.count() > 0 || keys.wait(10000));
+        // On its way: off the page's range, short of the rectangle.
+        QVERIFY(c.keys() != firstPage);
+        QVERIFY(c.keys() != target.keys);
+
+        if (action == "double click")
+            QTest::mouseDClick(c.chart, Qt::LeftButton, {}, c.chart->axisRect()->rect().center());
+        else if (action == "show all")
+            child<QPushButton>(c.page, "ButtonShowAll")->click();
+        else if (action == "next page")
+            child<QToolButton>(c.page, "PageForward")->click();
+        else if (action == "last page")
+            child<QPushButton>(c.page, "ButtonLastPage")->click();
+        else
+            c.paging->click();
+        QVERIFY(!c.page->zoomed());
+        QCOMPARE(c.page->currentPage(), page);
+        QCOMPARE(c.keys(), unzoomed);
+        // Longer than the rest of the way would take: the axes stay.
+        const int seen = keys.count();
+        QTest::qWait(300);
+        QCOMPARE(keys.count(), seen);
+        QCOMPARE(c.keys(), unzoomed);
+    }
+
     // --- Recording, through the program ---------------------------------------------------
+
+    // The page and the zoom the operator left stay when the window comes back, hidden and
+    // shown again or restored from the taskbar; only its first showing sets up the paging.
+    void theViewStaysWhenTheWindowComesBack_data()
+    {
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("hidden and shown again") << true;
+        QTest::newRow("restored from the taskbar") << false;
+    }
+
+    void theViewStaysWhenTheWindowComesBack()
+    {
+        QFETCH(bool, hidden);
+        Recording r;
+        QVERIFY(r.showPagedRecording(35));
+        r.page->setCurrentPage(3);
+        QCustomPlot* chart = r.page->chart();
+        const ZoomTarget target = zoomMiddle(chart);
+        QTRY_COMPARE_WITH_TIMEOUT(chart->xAxis->range(), target.keys, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(chart->yAxis->range(), target.values, 10000);
+        if (hidden) {
+            r.main->hide();
+            r.main->show();
+        } else {
+            // The window system shows a restored window again.
+            r.main->showMinimized();
+            QShowEvent shown;
+            QApplication::sendEvent(r.main, &shown);
+            r.main->showNormal();
+        }
+        QVERIFY(QTest::qWaitForWindowExposed(r.main));
+        QCOMPARE(r.page->currentPage(), 3);
+        QVERIFY(r.page->zoomed());
+        QCOMPARE(chart->xAxis->range(), target.keys);
+        QCOMPARE(chart->yAxis->range(), target.values);
+    }
 
     void recordingAddsTheActiveValuesAndTheOutputLines()
     {
@@ -472,14 +704,163 @@ private slots:
 
     // --- The chart's files ------------------------------------------------------------------
 
-    void aBmpPictureUnderExactlyTheChosenName()
+    // A name typed without an extension gets the one of the format the file is in; one typed
+    // with an extension is kept.
+    void aTypedNameGetsItsFormatsExtension_data()
     {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QByteArray>("start");
+        const QByteArray bmp("BM");
+        const QByteArray jpeg("\xFF\xD8");
+        QTest::newRow("bmp, no extension") << "ButtonSaveBmp"
+                                           << "wykres"
+                                           << "wykres.bmp" << bmp;
+        QTest::newRow("bmp, .bmp") << "ButtonSaveBmp"
+                                   << "wykres.bmp"
+                                   << "wykres.bmp" << bmp;
+        QTest::newRow("bmp, .BMP") << "ButtonSaveBmp"
+                                   << "WYKRES.BMP"
+                                   << "WYKRES.BMP" << bmp;
+        QTest::newRow("bmp, dotted folder") << "ButtonSaveBmp"
+                                            << "dane.v2/wykres"
+                                            << "dane.v2/wykres.bmp" << bmp;
+        QTest::newRow("jpg, no extension") << "ButtonSaveJpg"
+                                           << "wykres"
+                                           << "wykres.jpg" << jpeg;
+        QTest::newRow("jpg, .jpg") << "ButtonSaveJpg"
+                                   << "wykres.jpg"
+                                   << "wykres.jpg" << jpeg;
+        QTest::newRow("jpg, .jpeg") << "ButtonSaveJpg"
+                                    << "wykres.jpeg"
+                                    << "wykres.jpeg" << jpeg;
+        QTest::newRow("jpg, dotted folder") << "ButtonSaveJpg"
+                                            << "dane.v2/wykres"
+                                            << "dane.v2/wykres.jpg" << jpeg;
+    }
+
+    void aTypedNameGetsItsFormatsExtension()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        QFETCH(QByteArray, start);
+        ExportDialogs dialogs; // the export window after the JPEG is cancelled
         Recording r;
+        setDialogs(&dialogs); // over the fixture's own
         QTemporaryDir dir;
-        r.dialogs.fileName = dir.filePath("wykres"); // no extension: none is added
-        r.button("ButtonSaveBmp")->click();
-        QCOMPARE(fileStart(dir.filePath("wykres"), 2), QByteArray("BM"));
-        QVERIFY(r.dialogs.messages.isEmpty());
+        QVERIFY(QDir(dir.path()).mkdir("dane.v2"));
+        dialogs.fileName = dir.filePath(typed);
+        r.button(qPrintable(button))->click();
+        QCOMPARE(fileStart(dir.filePath(saved), start.size()), start);
+        if (saved != typed)
+            QVERIFY(!QFileInfo::exists(dir.filePath(typed)));
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    // The export window after the JPEG: a name without an extension gets the chosen format's.
+    void theExportGetsTheChosenFormatsExtension_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("png") << "PNG (*.png)"
+                             << "kopia"
+                             << "kopia.png" << QByteArray("\x89PNG");
+        QTest::newRow("pdf") << "PDF (*.pdf)"
+                             << "kopia"
+                             << "kopia.pdf" << QByteArray("%PDF-");
+        QTest::newRow("bmp") << "BMP (*.bmp)"
+                             << "kopia"
+                             << "kopia.bmp" << QByteArray("BM");
+        QTest::newRow("jpeg") << "JPEG (*.jpg)"
+                              << "kopia"
+                              << "kopia.jpg" << QByteArray("\xFF\xD8");
+        QTest::newRow("png, .png kept") << "PNG (*.png)"
+                                        << "kopia.png"
+                                        << "kopia.png" << QByteArray("\x89PNG");
+        QTest::newRow("png, dotted folder") << "PNG (*.png)"
+                                            << "dane.v2/kopia"
+                                            << "dane.v2/kopia.png" << QByteArray("\x89PNG");
+    }
+
+    void theExportGetsTheChosenFormatsExtension()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        QFETCH(QByteArray, start);
+        ExportDialogs dialogs;
+        Recording r;
+        setDialogs(&dialogs); // over the fixture's own
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("dane.v2"));
+        dialogs.fileName = dir.filePath("wykres.jpg");
+        dialogs.exportName = dir.filePath(typed);
+        dialogs.exportFilter = filter;
+        r.button("ButtonSaveJpg")->click();
+        QCOMPARE(dialogs.exportWindows, 1);
+        QCOMPARE(fileStart(dir.filePath(saved), start.size()), start);
+        if (saved != typed)
+            QVERIFY(!QFileInfo::exists(dir.filePath(typed)));
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    // A saved picture is the chart as the tab shows it: the page indicator where it stands
+    // over the chart, and everywhere else the chart's own picture.
+    void aSavedPictureCarriesThePageIndicator()
+    {
+        ExportDialogs dialogs; // the export window after the JPEG is cancelled
+        Recording r;
+        setDialogs(&dialogs); // over the fixture's own
+        QVERIFY(r.showPagedRecording(35));
+        r.page->setCurrentPage(2);
+        QCustomPlot* chart = r.page->chart();
+        auto* indicator = r.page->findChild<QWidget*>("PageIndicator");
+        auto* back = child<QToolButton>(r.page, "PageBack");
+        auto* forward = child<QToolButton>(r.page, "PageForward");
+        QVERIFY(indicator && back && forward);
+        QCOMPARE(indicator->property("text").toString(), QString("Page 2 of 4"));
+        QTemporaryDir dir;
+        auto save = [&](const char* button, const QString& name) {
+            dialogs.fileName = dir.filePath(name);
+            r.button(button)->click();
+            return QImage(dir.filePath(name)).convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage bmp = save("ButtonSaveBmp", "strona.bmp");
+        const QImage jpeg = save("ButtonSaveJpg", "strona.jpg");
+        QVERIFY(dialogs.messages.isEmpty());
+        const QImage plain = chart->toPixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(bmp.size(), plain.size());
+        QCOMPARE(jpeg.size(), plain.size());
+
+        auto onChart = [chart](QWidget* w) {
+            return QRect(w->mapTo(chart, QPoint(0, 0)), w->size());
+        };
+        const QRect bar = onChart(back).united(onChart(forward));
+        const QRect text = onChart(indicator);
+        QVERIFY(bar.contains(text));
+        QVERIFY(plain.rect().contains(bar));
+        // The chart's own picture around the indicator...
+        int changedElsewhere = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                if (!bar.contains(x, y) && bmp.pixel(x, y) != plain.pixel(x, y))
+                    ++changedElsewhere;
+        QCOMPARE(changedElsewhere, 0);
+        // ...and the indicator's white text over it.
+        int textPixels = 0;
+        for (int y = text.top(); y <= text.bottom(); ++y)
+            for (int x = text.left(); x <= text.right(); ++x)
+                if (isWhite(bmp.pixel(x, y)) && !isWhite(plain.pixel(x, y)))
+                    ++textPixels;
+        QVERIFY2(textPixels >= 20, qPrintable(QString::number(textPixels)));
+        // The JPEG, over the indicator, is much nearer the BMP than the chart alone.
+        const double toBmp = meanDifference(jpeg, bmp, text);
+        const double toPlain = meanDifference(jpeg, plain, text);
+        QVERIFY2(2 * toBmp < toPlain, qPrintable(QString("%1 %2").arg(toBmp).arg(toPlain)));
     }
 
     void aJpegThenTheExportWindow()
@@ -532,6 +913,57 @@ private slots:
         QVERIFY(lines.value(1).startsWith("Y (Warto\x9C\xE6 mierzona)\t0\t0\t1,5\t#FF0000\t"));
         QVERIFY(lines.value(5).startsWith("PK2\t0\t0\t"));
         QVERIFY(lines.value(5).contains("#FFFFFF"));
+    }
+
+    // A long spreadsheet shows its progress and lets the program go on while it is written;
+    // a sample that comes meanwhile waits and joins the chart once the file is done, so the
+    // file holds exactly the points from before it.
+    void aSampleDuringTheSpreadsheetWaitsForIt()
+    {
+        SaveProgress::setShowAfterMs(0);
+        auto defaultDelay = qScopeGuard([] { SaveProgress::setShowAfterMs(500); });
+        Recording r;
+        r.button("ButtonRecord")->click();
+        constexpr int kPoints = 3000; // several chunks of the file
+        for (int i = 0; i < kPoints; ++i)
+            r.main->chart().addSample(sampleAt(0.01 * i, float(i % 100)));
+        QCOMPARE(r.series(Trace::Y).size(), kPoints);
+        QTemporaryDir dir;
+        const QString target = dir.filePath("wykres.xls");
+        r.dialogs.fileName = target;
+
+        bool progressShown = false;
+        bool fileUnfinished = false;
+        std::int64_t pointsMeanwhile = -1;
+        QTimer meanwhile; // the next sample, as soon as the program handles events
+        meanwhile.setSingleShot(true);
+        connect(&meanwhile, &QTimer::timeout, [&] {
+            auto* progress = r.main->findChild<QProgressDialog*>();
+            progressShown = progress && progress->isVisible();
+            fileUnfinished = !QFileInfo::exists(target);
+            r.main->chart().addSample(sampleAt(100, 8888.5f));
+            pointsMeanwhile = r.series(Trace::Y).size();
+        });
+        meanwhile.start(0);
+        r.button("ButtonSaveExcel")->click();
+        QVERIFY2(fileUnfinished, "no event was handled while the file was written");
+        QVERIFY(progressShown);
+        QCOMPARE(pointsMeanwhile, std::int64_t(kPoints));
+        QVERIFY(r.dialogs.messages.isEmpty());
+
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 1 + 5 * kPoints + 1);
+        QVERIFY(std::none_of(lines.begin(), lines.end(),
+                             [](const QByteArray& line) { return line.contains("\t8888"); }));
+        QVERIFY(lines.value(kPoints).startsWith("Y (Warto"));
+        QVERIFY(lines.value(kPoints + 1).startsWith("X1"));
+        // Then the chart: the sample after the file's points, the progress gone.
+        QCOMPARE(r.series(Trace::Y).size(), kPoints + 1);
+        QCOMPARE(r.series(Trace::Y).y(kPoints), 8888.5);
+        QCOMPARE(r.series(Trace::PK2).size(), kPoints + 1);
+        QVERIFY(!r.main->findChild<QProgressDialog*>());
     }
 
     void aFileThatCannotBeWrittenIsReported_data()

@@ -313,6 +313,7 @@ private slots:
         QCOMPARE(f.box(p)->text(), QString::number(f.model.Set.integer(p)));
     }
 
+    // Only a detected device is reset: without one nothing goes out.
     void restoreDefaults_data()
     {
         QTest::addColumn<bool>("detected");
@@ -331,8 +332,15 @@ private slots:
         const DeviceModel before = f.model;
         f.box(Param::D0)->setText("10");
         QTest::mouseClick(restore, Qt::LeftButton);
-        QCOMPARE(f.sink.sent.size(), size_t(1));
-        QCOMPARE(f.sink.sent[0], (std::vector<uint8_t>{0xF2, 0xF2, 0x24, 0, 0, 0, 0, 0x24}));
+        if (detected) {
+            QCOMPARE(f.sink.sent.size(), size_t(1));
+            QCOMPARE(f.sink.sent[0], (std::vector<uint8_t>{0xF2, 0xF2, 0x24, 0, 0, 0, 0, 0x24}));
+        } else {
+            // Nor at the cycle's later ticks.
+            for (int tick = 0; tick < 3 * DefaultsRestore::kAcknowledgeTicks; ++tick)
+                f.main->sync().Timer2Timer();
+            QVERIFY(f.sink.sent.empty());
+        }
         QVERIFY(f.model.Set == before.Set && f.model.Stan == before.Stan);
         QCOMPARE(f.box(Param::D0)->text(), QString("10"));
         QVERIFY(f.dialogs.messages.isEmpty());
@@ -529,6 +537,43 @@ private slots:
         QTest::keyClicks(b2, "3");
         QTest::keyClick(b2, Qt::Key_Return);
         QTRY_COMPARE_WITH_TIMEOUT(model.Stan.b2, 3.0f, 3000);
+    }
+
+    // Pressed after "Rozłącz", the button sends nothing then or after the next "Połącz": the
+    // read-out completes and the device keeps the values it had.
+    void restorePressedWhileDisconnectedSendsNothing()
+    {
+        KX_NEEDS_SIMULATOR();
+        SimulatedProgram f;
+        QVERIFY(f.valid());
+        DevicePage* page = f.main->devicePage();
+        auto* restore = child<QPushButton>(page, "BitBtn3");
+        QVERIFY(restore);
+        QVERIFY2(f.connect(), qPrintable(f.wizardState()));
+        f.main->monitor()->show();
+        QTRY_VERIFY(!f.model.ReplyReceived);
+        QLineEdit* led = page->editFor(Param::LED);
+        led->clear();
+        QTest::keyClicks(led, "7");
+        QTest::keyClick(led, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(f.model.Stan.LED, 7, 3000);
+
+        QTest::mouseClick(f.wizardButton("BitBtn4"), Qt::LeftButton);
+        QTRY_VERIFY(!f.link.engine().is_open());
+        QTest::mouseClick(restore, Qt::LeftButton);
+        // The cycle's ticks pass while disconnected.
+        QTest::qWait(4 * DeviceSync::kIntervalMs);
+        QPlainTextEdit* traffic = f.main->monitor()->pane(1);
+        traffic->clear();
+
+        QVERIFY2(f.connect(), qPrintable(f.wizardState()));
+        QTRY_VERIFY_WITH_TIMEOUT(f.model.Set == f.model.Stan, 3000);
+        QTest::qWait(4 * DeviceSync::kIntervalMs);
+        QVERIFY2(!traffic->toPlainText().contains(
+                     QString(">sending write cmd: %1:").arg(int(Cmd::RestoreDefaults))),
+                 qPrintable(traffic->toPlainText()));
+        QCOMPARE(f.model.Stan.LED, 7);
+        QCOMPARE(led->text(), QString("7"));
     }
 
     // After the device has restored its defaults the tab shows them, confirmed, and the

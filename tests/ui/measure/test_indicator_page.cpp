@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 
 #include "ui/common/CGauge.h"
@@ -256,14 +257,84 @@ private slots:
         QVERIFY(periodUnit->isHidden());
     }
 
+    // Until a settings file gives it, "próbkowanie co:" shows 0 (sampling takes it as 10 ms);
+    // what the operator steps or types to stays within 10 … 10000000.
     void samplingPeriodRange()
     {
         IndicatorPage page;
         auto* period = child<QSpinBox>(page, "SamplingPeriod");
         QVERIFY(period);
-        QCOMPARE(period->minimum(), 10);
+        QCOMPARE(period->value(), 0);
+        QCOMPARE(period->text(), QString("0"));
+        QCOMPARE(page.sampling().periodMs, 0);
+        page.setSampling({false, 0}); // a settings file that says 0
+        QCOMPARE(period->value(), 0);
         QCOMPARE(period->maximum(), 10000000);
         QCOMPARE(period->singleStep(), 10);
+    }
+
+    void samplingPeriodSteps_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("to");
+        QTest::newRow("up from 0") << 0 << int(Qt::Key_Up) << 10;
+        QTest::newRow("up from 10") << 10 << int(Qt::Key_Up) << 20;
+        QTest::newRow("page up from 0") << 0 << int(Qt::Key_PageUp) << 100;
+        QTest::newRow("down at 0") << 0 << int(Qt::Key_Down) << 0;
+        QTest::newRow("down at 10") << 10 << int(Qt::Key_Down) << 10;
+        QTest::newRow("down from 20") << 20 << int(Qt::Key_Down) << 10;
+        QTest::newRow("page down from 50") << 50 << int(Qt::Key_PageDown) << 10;
+        QTest::newRow("up at the greatest") << 10000000 << int(Qt::Key_Up) << 10000000;
+    }
+
+    void samplingPeriodSteps()
+    {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        IndicatorPage page;
+        auto* period = child<QSpinBox>(page, "SamplingPeriod");
+        QVERIFY(period);
+        period->setValue(from);
+        QCOMPARE(period->value(), from);
+        QTest::keyClick(period, Qt::Key(key));
+        QTEST(period->value(), "to");
+    }
+
+    // What is typed is corrected on leaving the field, 0 as well.
+    void samplingPeriodTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("value");
+        QTest::newRow("5") << "5" << 10;
+        QTest::newRow("0") << "0" << 10;
+        QTest::newRow("10") << "10" << 10;
+        QTest::newRow("250") << "250" << 250;
+    }
+
+    void samplingPeriodTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, value);
+        auto* page = new IndicatorPage;
+        HostedPage host(page);
+        host.tabs.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&host.tabs));
+        auto* period = child<QSpinBox>(page, "SamplingPeriod");
+        auto* continuous = child<QCheckBox>(page, "ContinuousSampling");
+        QVERIFY(period && continuous);
+        period->setFocus();
+        QTRY_VERIFY(period->hasFocus());
+        auto* edit = period->findChild<QLineEdit*>();
+        QVERIFY(edit);
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), typed);
+        continuous->setFocus();
+        QTRY_VERIFY(!period->hasFocus());
+        QCOMPARE(period->value(), value);
+        QCOMPARE(period->text(), QString::number(value));
+        QCOMPARE(page->sampling().periodMs, value);
     }
 
     void accessibleNames_data()

@@ -227,14 +227,26 @@ private slots:
         QCOMPARE(f.row(1).mid(2, 3), (QStringList{"NAN", "INF", "-INF"}));
     }
 
+    // The newest rows stay in view, wholly, whatever column 0 holds.
+    void newestRowsStayInView_data()
+    {
+        QTest::addColumn<bool>("stamps"); // "data" and "godzina"
+        QTest::newRow("index only") << false;
+        QTest::newRow("date and time") << true;
+    }
+
     void newestRowsStayInView()
     {
+        QFETCH(bool, stamps);
         Fixture f;
         QVERIFY(f.complete());
         f.main->pages()->setCurrentWidget(f.page);
         f.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
-        f.options([](RegisterPage::Options& o) { o.autoRead = false; });
+        f.options([stamps](RegisterPage::Options& o) {
+            o.autoRead = false;
+            o.date = o.hour = stamps;
+        });
         for (int n = 0; n < 27; ++n)
             QTest::mouseClick(f.read, Qt::LeftButton);
         QApplication::processEvents();
@@ -248,6 +260,8 @@ private slots:
         QCOMPARE(f.firstVisibleGridRow(), 2);
         const int lastRow = f.grid->rowAt(f.grid->viewport()->height() - 1);
         QCOMPARE(lastRow, 27); // the newest, whole
+        // And the first of those in view, whole too.
+        QCOMPARE(f.grid->visualRect(f.grid->model()->index(1, 0)).top(), 0);
         for (int n = 0; n < 12; ++n)
             QTest::mouseClick(f.read, Qt::LeftButton);
         QCOMPARE(f.firstVisibleGridRow(), 41 - 27);
@@ -258,6 +272,63 @@ private slots:
         QTest::mouseClick(f.read, Qt::LeftButton);
         QApplication::processEvents();
         QCOMPARE(f.firstVisibleGridRow(), 42 - 27);
+    }
+
+    // Column 0 is as wide as specified for its date and time at least, and wide enough for
+    // the text it holds, so "953 (10.12.2026 10:24:41)" is not cut; the grid needs no
+    // horizontal scroll for it.
+    void column0ShowsItsWholeText_data()
+    {
+        QTest::addColumn<bool>("date");
+        QTest::addColumn<bool>("hour");
+        QTest::addColumn<int>("specified");
+        QTest::newRow("index") << false << false << 60;
+        QTest::newRow("date") << true << false << 110;
+        QTest::newRow("time of day") << false << true << 110;
+        QTest::newRow("date and time") << true << true << 160;
+    }
+
+    void column0ShowsItsWholeText()
+    {
+        QFETCH(bool, date);
+        QFETCH(bool, hour);
+        QFETCH(int, specified);
+        Fixture f;
+        QVERIFY(f.complete());
+        f.main->pages()->setCurrentWidget(f.page);
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main));
+        f.options([&](RegisterPage::Options& o) {
+            o.autoRead = false;
+            o.date = date;
+            o.hour = hour;
+        });
+        // A day and month of two digits each: the widest date.
+        const auto wide = QDateTime(QDate(2026, 12, 10), QTime(10, 24, 41)).toMSecsSinceEpoch();
+        f.main->registers().setClock([wide] { return wide; });
+        for (int n = 0; n < 1000; ++n)
+            QTest::mouseClick(f.read, Qt::LeftButton);
+        QApplication::processEvents();
+        if (qEnvironmentVariableIsSet("KX_GRAB"))
+            f.main->grab().save(qEnvironmentVariable("KX_GRAB") + QTest::currentDataTag() +
+                                QString(".png"));
+        const QString newest = f.reg.cellText(f.reg.gridRowCount() - 1, 0);
+        QVERIFY2(newest.startsWith("999 "), qPrintable(newest));
+        if (date)
+            QVERIFY2(newest.contains("10.12.2026"), qPrintable(newest));
+        const int width = f.grid->columnWidth(RegisterTableModel::ColumnIndex);
+        QVERIFY2(width >= specified, qPrintable(QString::number(width)));
+        const int textWidth = f.grid->fontMetrics().horizontalAdvance(newest.trimmed());
+        QVERIFY2(width > textWidth, qPrintable(QString("%1 px for %2 px of \"%3\"")
+                                                   .arg(width)
+                                                   .arg(textWidth)
+                                                   .arg(newest)));
+        QVERIFY(!f.grid->horizontalScrollBar()->isVisible());
+        // The newest row whole at the bottom, the 27th newest whole at the top.
+        const QRect viewport = f.grid->viewport()->rect();
+        const QAbstractItemModel* model = f.grid->model();
+        QVERIFY(viewport.contains(f.grid->visualRect(model->index(model->rowCount() - 1, 0))));
+        QVERIFY(viewport.contains(f.grid->visualRect(model->index(model->rowCount() - 27, 0))));
     }
 
     void clearThenRegisterAgain_data()
@@ -357,6 +428,56 @@ private slots:
         QVERIFY(xls.contains("\r\n1 \t0,200\t13,5000\t2,5000\t-0,7500\t\t\t\r\n"));
         // The table keeps its rows.
         QCOMPARE(f.reg.registeredCount(), 2);
+    }
+
+    // The saved duration of a measurement begun by PAUSE, and of one whose time the chart tab
+    // reset after STOP: the measurement's length, not 0 nor an earlier run's.
+    void savedDurationThroughTheButtons_data()
+    {
+        QTest::addColumn<QStringList>("clicks"); // object names; "run" is a second of time
+        QTest::addColumn<QByteArray>("duration");
+        QTest::newRow("PAUSE from stopped, 3 s, PAUSE")
+            << QStringList{"ButtonPause", "run", "run", "run", "ButtonPause"} << QByteArray("3");
+        QTest::newRow("START, 1 s, STOP, then PAUSE, 2 s, PAUSE")
+            << QStringList{"ButtonStart", "run", "ButtonStop", "ButtonPause", "run", "run",
+                           "ButtonPause"}
+            << QByteArray("2");
+        QTest::newRow("START, 4 s, STOP, the chart's stop")
+            << QStringList{"ButtonStart", "run", "run", "run", "run", "ButtonStop",
+                           "ButtonChartStop"}
+            << QByteArray("4");
+        QTest::newRow("START, 4 s, STOP, the chart's record")
+            << QStringList{"ButtonStart", "run", "run", "run", "run", "ButtonStop",
+                           "ButtonRecord"}
+            << QByteArray("4");
+    }
+
+    void savedDurationThroughTheButtons()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(QByteArray, duration);
+        TempStartDirectory folder;
+        Fixture f;
+        QVERIFY(f.complete());
+        f.model.Detected = true;
+        f.model.TypeCode = 4;
+        f.model.TypeName = "KX350T";
+        for (const QString& name : clicks) {
+            if (name == "run") {
+                for (int n = 0; n < 10; ++n)
+                    f.step(10);
+                continue;
+            }
+            auto* button = f.main->findChild<QAbstractButton*>(name);
+            QVERIFY2(button, qPrintable(name));
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+        f.dialogs.fileName = folder.path("wyniki");
+        f.dialogs.filter = QStringLiteral("Excel (*.xls)");
+        QTest::mouseClick(f.saveAs, Qt::LeftButton);
+        const QByteArray xls = readFile(folder.path("wyniki.xls"));
+        QVERIFY2(xls.contains("\r\nczas trwania pomiaru=\t" + duration + "\t [s]\r\n"),
+                 xls.left(200).constData());
     }
 
     // While a measurement runs, its present time is the duration; the header follows the
