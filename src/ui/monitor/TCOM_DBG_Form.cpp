@@ -86,15 +86,17 @@ TCOM_DBG_Form::TCOM_DBG_Form(QWidget* parent)
         const QString caption = QString::fromUtf8(captions[i]);
         auto* value = new ValueLabel(caption, QStringLiteral("0"), row);
         value->setObjectName(names[i]);
-        value->setMinimumWidth(44);
+        value->setMinimumWidth(40);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         auto* label = new QLabel(caption, row);
         label->setBuddy(value);
         layout->addWidget(label);
         layout->addWidget(value);
+        // A pair apart from the next by more than its caption from its value; no more, or the
+        // last caption loses its end in the window's fixed width.
         if (i < 3)
-            layout->addSpacing(6);
+            layout->addSpacing(2);
         m_counters[i] = value;
     }
     layout->addStretch(1);
