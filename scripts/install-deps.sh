@@ -10,9 +10,10 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine wine64
   nsis qt6-translations-l10n openbox wmctrl
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core xdotool imagemagick
   locales
   dpkg-dev file desktop-file-utils
+  poppler-utils
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Windows program against Qt for Windows, stages the
-# folder that goes to C:\Program Files\KX350T-PC (`cmake --install`, stripped) in
-# build-windows/stage and makes the installer of it with NSIS; prints the installer's path,
+# folder that goes to C:\Program Files\KX350T-PC (`cmake --install`, stripped; the help and
+# the manual of the Linux build in help\) in build-windows/stage and makes the installer of it
+# with NSIS; prints the installer's path,
 # build-windows/package/kx350t-pc-VERSION-setup.exe. tests/win/install_check.sh tries it
 # under wine.
 set -euo pipefail
@@ -15,6 +16,16 @@ stage="$build/stage"
 out="$build/package"
 mkdir -p "$out"
 rm -rf "$stage"
+
+# The manual is made from the help by a program of the build, which cannot run here as a
+# Windows program: the Linux build makes it, and the install rules take it from there.
+if [ ! -f "$root/build/CMakeCache.txt" ]; then
+  (cd "$root" && cmake --preset default -G Ninja >/dev/null)
+fi
+cmake --build "$root/build" --target kx_manual -j "${KX_JOBS:-$(nproc)}" >"$out/manual.log" 2>&1 || {
+  cat "$out/manual.log" >&2
+  exit 1
+}
 cmake --install "$build" --prefix "$stage" --strip >"$out/install.log" 2>&1 || {
   cat "$out/install.log" >&2
   exit 1
@@ -48,6 +59,13 @@ for dll in "$stage"/*.dll; do
   fi
 done
 shopt -u nocaseglob nullglob
+# The help beside the program, where it looks for it.
+for doc in help/KX350T-PC.html "help/KX350T rev 1.0_instrukcja_obslugi.pdf"; do
+  if [ ! -f "$stage/$doc" ]; then
+    echo "$doc is not staged" >&2
+    problems=1
+  fi
+done
 if ((problems)); then
   exit 1
 fi

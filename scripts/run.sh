@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts the simulated KX350T on a pseudo-terminal and
-# starts KX350T-PC in the working folder run/, set to connect to it. The program connects by
+# starts KX350T-PC in the working folder run/, set to connect to it, with the help and the
+# manual in run/help. The program connects by
 # itself one second after start. Extra arguments go to the simulator (see kx350t-sim --help).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,6 +37,12 @@ else
     "domyslny_port_com= $port" "Wykres_PK1_H= 0" "Wykres_PK1_F= 0" "Wykres_PK2_H= 0" \
     "Wykres_PK2_F= 0" "Wykres_PK3_H= 0" "Wykres_PK3_F= 0" "Wykres_PK4_H= 0" \
     "Wykres_PK4_F= 0" >"$config"
+fi
+
+# The help and the manual of the build, where "Pomoc" looks first (an operator's own help
+# folder there is left alone).
+if [ -L "$run/help" ] || [ ! -e "$run/help" ]; then
+  ln -sfn "$root/build/share/kx350t-pc/help" "$run/help"
 fi
 
 cd "$run"

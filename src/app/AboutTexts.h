@@ -1,23 +1,23 @@
 #pragma once
-// The texts of the About window that name its distributor. A distributor replaces these and
-// builds the program; nothing else needs to change. A web address left empty is not shown.
-// UTF-8.
+// The About window's fixed texts. UTF-8. Who makes or distributes the device is not the
+// program's to say: a distributor puts it into kMakerFile beside the program, and without
+// that file the window shows no maker at all.
 
 namespace kx::about {
 
 // The window's caption: the product line.
 inline constexpr char kCaption[] = "KX350T-PC";
 
-inline constexpr char kMakerName[] = "Producent urządzenia";
-inline constexpr char kPostalAddress[] = "ul. Przykładowa 1, 00-000 Miejscowość";
-inline constexpr char kTelephone[] = "tel. +48 00 000 00 00";
-inline constexpr char kEmail[] = "e-mail: biuro@example.com";
+inline constexpr char kDescription[] = "Konfiguracja i monitorowanie miernika KX350T";
 
-inline constexpr const char* kWebAddresses[] = {
-    "www.example.com",
-    "www.example.net",
-    "www.example.org",
-    "serwis.example.com",
-};
+// The project carries no licence file; this says so rather than naming one.
+inline constexpr char kLicence[] = "Licencja: nie określona w tym wydaniu";
+
+// In the installed data folder (beside the executable on Windows), any letter case: one line
+// of the maker's block a row, the first the maker's name. UTF-8; on Windows a file in the
+// system's code page is read too.
+inline constexpr char kMakerFile[] = "producent.txt";
+// What the window's fixed size holds under the program's own lines; later rows are left out.
+inline constexpr int kMostMakerLines = 6;
 
 } // namespace kx::about

@@ -9,9 +9,9 @@
 #include <QTimer>
 
 #include "app/ProgramPaths.h"
-#include "ui/link/LinkControl.h"
 #include "ui/common/Desktop.h"
 #include "ui/common/Dialogs.h"
+#include "ui/link/LinkControl.h"
 
 namespace kx {
 
@@ -19,7 +19,6 @@ namespace {
 
 constexpr qint64 kCopyChunk = 64 * 1024;
 constexpr char kFolder[] = "Bootloader";
-constexpr char kCopyFolder[] = "bootloader"; // the spelling of the copy's path
 constexpr char kTool[] = "AVROSP";
 constexpr char kHexFile[] = "program.hex";
 
@@ -46,17 +45,45 @@ void closePortAndWait(LinkControl& link, int waitMs)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-// On Windows the line as it is; elsewhere the same tool and arguments.
-bool startProgrammer(const QString& startDirectory, [[maybe_unused]] const QString& tool,
-                     [[maybe_unused]] const QString& hexFile)
+// On Windows the line as it is, over the folder the tool was found in; elsewhere the same tool
+// and arguments.
+bool startProgrammer(const QString& startDirectory, [[maybe_unused]] const QString& base,
+                     [[maybe_unused]] const QString& tool, [[maybe_unused]] const QString& hexFile)
 {
 #ifdef Q_OS_WIN
-    return desktop().startCommandLine(firmwareCommandLine(startDirectory), startDirectory);
+    return desktop().startCommandLine(firmwareCommandLine(base), startDirectory);
 #else
     const ProgramStart start = programmerStart(
         tool, hexFile, QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator")));
     return desktop().startDetached(start.program, start.arguments, startDirectory);
 #endif
+}
+
+// Where the update finds the programmer: the boot-loader folder of the first of the program's
+// folders (StartDirectory, then the installed one) that holds the tool, and the folder above
+// it, which the Windows command line names. When none holds it, StartDirectory's folder and
+// tool as they were looked for, so the message says where the operator would put it.
+struct ProgrammerPlace
+{
+    QString base;
+    QString folder;
+    QString tool;
+};
+
+ProgrammerPlace findProgrammer(const QString& startDirectory)
+{
+    for (const QString& base : programFolders(startDirectory)) {
+        const QString folder = bootloaderFolder(base);
+        if (folder.isEmpty())
+            continue;
+        const QString tool = programmerTool(folder);
+        if (QFileInfo(tool).isFile())
+            return {base, folder, tool};
+    }
+    // StartDirectory's folder, an empty one included.
+    const QString found = bootloaderFolder(startDirectory);
+    const QString folder = found.isEmpty() ? QDir(startDirectory).filePath(kFolder) : found;
+    return {startDirectory, folder, programmerTool(folder)};
 }
 
 } // namespace
@@ -139,20 +166,17 @@ FirmwareOutcome updateFirmware(LinkControl& link, const QString& startDirectory,
     if (chosen.isEmpty())
         return FirmwareOutcome::Cancelled;
 
-    const QString found = bootloaderFolder(startDirectory);
-    const QString folder = found.isEmpty() ? QDir(startDirectory).filePath(kFolder) : found;
-    const QString tool = programmerTool(folder);
+    const ProgrammerPlace place = findProgrammer(startDirectory);
     // Said before the port is closed for an update that cannot happen.
-    if (!QFileInfo(tool).isFile()) {
-        message("Nie odnaleziono programatora:\n%1", tool);
+    if (!QFileInfo(place.tool).isFile()) {
+        message("Nie odnaleziono programatora:\n%1", place.tool);
         return FirmwareOutcome::ToolMissing;
     }
 
     closePortAndWait(link, closeWaitMs);
 
-    const QString target =
-        QDir(found.isEmpty() ? QDir(startDirectory).filePath(kCopyFolder) : found)
-            .filePath(kHexFile);
+    // The tool flashes the hex file of its own folder.
+    const QString target = QDir(place.folder).filePath(kHexFile);
     switch (copyFirmware(chosen, target)) {
     case FirmwareCopy::ReadFailed:
         message("Nie można odczytać pliku:\n%1", chosen);
@@ -165,8 +189,8 @@ FirmwareOutcome updateFirmware(LinkControl& link, const QString& startDirectory,
         break;
     }
 
-    if (!startProgrammer(startDirectory, tool, target)) {
-        message("Nie można uruchomić programatora:\n%1", tool);
+    if (!startProgrammer(startDirectory, place.base, place.tool, target)) {
+        message("Nie można uruchomić programatora:\n%1", place.tool);
         return FirmwareOutcome::StartFailed;
     }
     return FirmwareOutcome::Started;

@@ -1,8 +1,8 @@
 #pragma once
 // The device's firmware update: the operator picks a hex file, the port is closed so the
-// boot loader can have the line, the file is copied into the boot-loader folder under
-// StartDirectory and the AVR programmer tool there flashes it, in a console window the
-// operator reads. The program does not wait for the tool; the wizard connects again.
+// boot loader can have the line, the file is copied into the boot-loader folder that holds the
+// AVR programmer tool (under StartDirectory, else the installed one) and the tool flashes it,
+// in a console window the operator reads. The program does not wait for the tool; the wizard connects again.
 
 #include <QString>
 #include <QStringList>

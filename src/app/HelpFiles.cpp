@@ -11,12 +11,12 @@ namespace kx {
 
 QString helpFilePath(const QString& startDirectory)
 {
-    return findProgramFile(startDirectory, {"help", "KX350T-PC.hlp"});
+    return findInstalledProgramFile(startDirectory, {"help", kHelpFileName});
 }
 
 QString manualFilePath(const QString& startDirectory)
 {
-    return findProgramFile(startDirectory, {"Help", "KX350T rev 1.0_instrukcja_obslugi.pdf"});
+    return findInstalledProgramFile(startDirectory, {"Help", kManualFileName});
 }
 
 bool openProgramDocument(const QString& path)

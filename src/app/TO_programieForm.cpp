@@ -2,12 +2,17 @@
 
 #include "ui/common/Dimension.h"
 
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStringDecoder>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -15,6 +20,7 @@
 #include <vector>
 
 #include "app/AboutTexts.h"
+#include "app/ProgramPaths.h"
 #include "ui/common/Colours.h"
 
 // The project's version, from the build.
@@ -31,8 +37,7 @@ constexpr ArrowHead kSmallHeads{6, 2.5};
 
 // Type sizes in pixels, so the texts fit the fixed client area whatever the screen.
 constexpr int kLargeBold = 24;
-constexpr int kMakerSize = 16;
-constexpr int kMediumSize = 13;
+constexpr int kMakerSize = 15;
 constexpr int kSmallSize = 11;
 
 // The colours of the device tab's drawing of the measuring fields.
@@ -176,7 +181,7 @@ struct Line
     int pixelSize;
 };
 
-Line addLine(QVBoxLayout* column, const char* objectName, const QString& text, int pixelSize,
+Line addLine(QVBoxLayout* column, const QString& objectName, const QString& text, int pixelSize,
              bool bold, const QColor& colour = Qt::black)
 {
     auto* label = new QLabel(text);
@@ -193,7 +198,8 @@ Line addLine(QVBoxLayout* column, const char* objectName, const QString& text, i
 }
 
 // The window's size is fixed, but the platform's typeface and a distributor's texts are not:
-// every line gets a pixel smaller, and again, until the column fits.
+// every line gets a pixel smaller, and again, until the column fits. A line still too wide
+// then is cut with an ellipsis, its whole text in its tooltip.
 void fitLines(QVBoxLayout* column, const std::vector<Line>& lines, QSize room)
 {
     constexpr int kMostSmaller = 6;
@@ -210,6 +216,21 @@ void fitLines(QVBoxLayout* column, const std::vector<Line>& lines, QSize room)
         if (column->sizeHint().height() <= room.height() && widest <= room.width())
             return;
     }
+    for (const Line& line : lines) {
+        const QString text = line.label->text();
+        const QString cut =
+            QFontMetrics(line.label->font()).elidedText(text, Qt::ElideRight, room.width());
+        if (cut != text) {
+            line.label->setText(cut);
+            line.label->setToolTip(text);
+        }
+    }
+}
+
+// __DATE__, "Dec  1 2024", as the C library writes it whatever the locale.
+QDate compiledOn()
+{
+    return QDate::fromString(QString::fromLatin1(__DATE__).simplified(), u"MMM d yyyy");
 }
 
 } // namespace
@@ -234,21 +255,19 @@ TO_programieForm::TO_programieForm(QWidget* parent)
     std::vector<Line> lines;
     lines.push_back(addLine(texts, "Label1", QStringLiteral("KX350T-PC"), kLargeBold, true));
     lines.push_back(addLine(texts, "Label2", versionLine(), kSmallSize, true));
-    texts->addSpacing(6);
     lines.push_back(
-        addLine(texts, "Label3", QString::fromUtf8(about::kMakerName), kMakerSize, false));
-    for (const char* contact : {about::kPostalAddress, about::kTelephone, about::kEmail}) {
-        const QByteArray name = "Label" + QByteArray::number(int(lines.size()) + 1);
-        lines.push_back(
-            addLine(texts, name.constData(), QString::fromUtf8(contact), kSmallSize, false));
-    }
-    texts->addSpacing(4);
-    for (const char* address : about::kWebAddresses)
-        if (address && *address) {
-            const QByteArray name = "Label" + QByteArray::number(int(lines.size()) + 1);
-            lines.push_back(addLine(texts, name.constData(), QString::fromUtf8(address),
-                                    kMediumSize, false, kNavy));
-        }
+        addLine(texts, "Label3", QString::fromUtf8(about::kDescription), kSmallSize, false));
+    lines.push_back(addLine(texts, "Label4", buildLine(), kSmallSize, false));
+    lines.push_back(
+        addLine(texts, "Label5", QString::fromUtf8(about::kLicence), kSmallSize, false));
+    // The maker's name large, the rest of its block small, as a business card reads.
+    const QStringList maker = makerLines(installedDataFolder());
+    if (!maker.isEmpty())
+        texts->addSpacing(6);
+    for (qsizetype n = 0; n < maker.size(); ++n)
+        lines.push_back(addLine(texts, QStringLiteral("Maker%1").arg(n + 1), maker[n],
+                                n == 0 ? kMakerSize : kSmallSize, false,
+                                n == 0 ? kNavy : Qt::black));
     texts->addStretch(1);
     row->addLayout(texts, 1);
     fitLines(texts, lines,
@@ -273,6 +292,49 @@ QString TO_programieForm::versionLine()
     return QStringLiteral("wersja %1.%2")
         .arg(KX_VERSION_MAJOR)
         .arg(KX_VERSION_MINOR, 2, 10, QLatin1Char('0'));
+}
+
+QString TO_programieForm::buildLine()
+{
+    const QString running = QString::fromLatin1(qVersion());
+    const QString built = QStringLiteral(QT_VERSION_STR);
+    QString line =
+        QStringLiteral("zbudowano %1 z Qt %2").arg(compiledOn().toString(Qt::ISODate), built);
+    if (running != built)
+        line += QStringLiteral(", działa z Qt %1").arg(running);
+    return line;
+}
+
+QStringList TO_programieForm::makerLines(const QString& folder)
+{
+    // A block of a few lines: more than this is not a maker's block.
+    constexpr qint64 kMostBytes = 4096;
+    if (folder.isEmpty())
+        return {};
+    QFile file(findProgramFile(folder, {QString::fromLatin1(about::kMakerFile)}));
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.read(kMostBytes + 1);
+    // Only whole lines, so no character is cut in two either.
+    if (bytes.size() > kMostBytes)
+        bytes.truncate(std::max<qsizetype>(0, bytes.lastIndexOf('\n', kMostBytes - 1)));
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    // Saved by a Windows editor in the system's code page rather than in UTF-8.
+    if (utf8.hasError())
+        text = QString::fromLocal8Bit(bytes);
+    QStringList lines;
+    for (const QString& line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+        const QString shown = line.trimmed();
+        if (shown.isEmpty())
+            continue;
+        if (lines.size() == about::kMostMakerLines)
+            break;
+        lines << shown;
+    }
+    return lines;
 }
 
 void TO_programieForm::BitBtn1Click()

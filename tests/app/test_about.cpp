@@ -7,9 +7,11 @@
 
 #include "ConfigFile.h"
 #include "RecordingDialogs.h"
+#include "TempStartDirectory.h"
 #include "WidgetTexts.h"
 #include "app/AboutTexts.h"
 #include "app/Program.h"
+#include "app/ProgramPaths.h"
 #include "app/TForm1.h"
 #include "app/TO_programieForm.h"
 
@@ -35,14 +37,44 @@ class TestAbout : public QObject
     Q_OBJECT
 
     RecordingDialogs m_dialogs;
+    // The installed data folder, where a distributor's file would be.
+    QTemporaryDir m_data;
 
     static TO_programieForm* about(const Program& program)
     {
         return program.mainWindow()->findChild<TO_programieForm*>();
     }
 
+    // The lines the program shows of itself, before any maker's.
+    static QStringList ownLines()
+    {
+        return {"KX350T-PC", TO_programieForm::versionLine(),
+                QString::fromUtf8(about::kDescription), TO_programieForm::buildLine(),
+                QString::fromUtf8(about::kLicence)};
+    }
+
+    static QStringList texts(const QWidget* w)
+    {
+        QStringList t;
+        for (QLabel* label : labels(w))
+            t << label->text();
+        return t;
+    }
+
 private slots:
     void initTestCase() { writeDefaultConfig(); }
+
+    void init()
+    {
+        for (const QString& entry :
+             QDir(m_data.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            QVERIFY(QFileInfo(m_data.filePath(entry)).isDir()
+                        ? QDir(m_data.filePath(entry)).removeRecursively()
+                        : QFile::remove(m_data.filePath(entry)));
+        setInstalledDataFolder(m_data.path());
+    }
+
+    void cleanup() { setInstalledDataFolder(QString()); }
 
     void whiteToolWindowOfFixedSizeCentredAndNotBlocking()
     {
@@ -65,47 +97,153 @@ private slots:
                  qPrintable(QString("%1,%2").arg(offset.x()).arg(offset.y())));
     }
 
-    void textsTopLeftInTheirOrderAndSizes()
+    // The program's own lines, and nothing of a maker without the distributor's file.
+    void withoutTheDistributorsFileNoMakerLines_data()
     {
+        QTest::addColumn<QString>("present"); // what the data folder holds
+        QTest::newRow("no file") << "";
+        QTest::newRow("an empty file") << "empty";
+        QTest::newRow("blank lines only") << "blank";
+        QTest::newRow("a folder of its name") << "folder";
+        QTest::newRow("no data folder at all") << "gone";
+    }
+
+    void withoutTheDistributorsFileNoMakerLines()
+    {
+        QFETCH(QString, present);
+        const QString file = m_data.filePath(QString::fromLatin1(about::kMakerFile));
+        if (present == "empty")
+            QVERIFY(writeFile(file, ""));
+        else if (present == "blank")
+            QVERIFY(writeFile(file, "\r\n   \n\t\n"));
+        else if (present == "folder")
+            QVERIFY(QDir(m_data.path()).mkdir(QString::fromLatin1(about::kMakerFile)));
+        else if (present == "gone")
+            setInstalledDataFolder(m_data.filePath("removed"));
+        Program program;
+        TO_programieForm* w = about(program);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCOMPARE(texts(w), ownLines());
+        QVERIFY(w->findChildren<QLabel*>(QRegularExpression("^Maker")).isEmpty());
+    }
+
+    // One row a line of the file, in its order; the first, the maker's name, large.
+    void theDistributorsLinesAreShown_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("shown");
+        const QStringList four{QString::fromUtf8("Zakład Pomiarowy Łódź"), "ul. Długa 1",
+                               "tel. 42 000 00 00", "biuro@zaklad.test"};
+        QTest::newRow("UTF-8, LF") << QByteArray("Zak\xC5\x82"
+                                                 "ad Pomiarowy \xC5\x81\xC3\xB3"
+                                                 "d\xC5\xBA\n"
+                                                 "ul. D\xC5\x82uga 1\ntel. 42 000 00 00\n"
+                                                 "biuro@zaklad.test\n")
+                                   << four;
+        QTest::newRow("a byte-order mark, CR LF, no last line end")
+            << QByteArray("\xEF\xBB\xBFZak\xC5\x82"
+                          "ad Pomiarowy \xC5\x81\xC3\xB3"
+                          "d\xC5\xBA\r\n"
+                          "ul. D\xC5\x82uga 1\r\ntel. 42 000 00 00\r\nbiuro@zaklad.test")
+            << four;
+        QTest::newRow("blank lines and blanks around left out")
+            << QByteArray("\n  Zak\xC5\x82"
+                          "ad Pomiarowy \xC5\x81\xC3\xB3"
+                          "d\xC5\xBA  \n\n\tul. D\xC5\x82uga 1\n"
+                          "tel. 42 000 00 00\n\n\nbiuro@zaklad.test\n\n")
+            << four;
+        QByteArray eight;
+        QStringList six;
+        for (int n = 1; n <= 8; ++n) {
+            eight += "wiersz " + QByteArray::number(n) + "\n";
+            if (n <= about::kMostMakerLines)
+                six << QString("wiersz %1").arg(n);
+        }
+        QTest::newRow("more lines than the window holds: the first ones") << eight << six;
+    }
+
+    void theDistributorsLinesAreShown()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, shown);
+        QVERIFY(writeFile(m_data.filePath(QString::fromLatin1(about::kMakerFile)), content));
         Program program;
         TO_programieForm* w = about(program);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         const QList<QLabel*> lines = labels(w);
-        QStringList texts;
-        for (QLabel* label : lines)
-            texts << label->text();
-        QStringList expected{"KX350T-PC",
-                             TO_programieForm::versionLine(),
-                             QString::fromUtf8(about::kMakerName),
-                             QString::fromUtf8(about::kPostalAddress),
-                             QString::fromUtf8(about::kTelephone),
-                             QString::fromUtf8(about::kEmail)};
-        for (const char* address : about::kWebAddresses)
-            if (address && *address)
-                expected << QString::fromUtf8(address);
-        QCOMPARE(texts, expected);
+        QCOMPARE(texts(w), ownLines() + shown);
 
-        // Name large and bold, version small and bold, maker large, contact lines small,
-        // web addresses between the two.
-        auto size = [&](int n) { return QFontInfo(lines[n]->font()).pixelSize(); };
+        // Name large and bold, version small and bold, the maker's name between them, the
+        // maker's other lines as small as the version.
+        const qsizetype maker = ownLines().size();
+        auto size = [&](qsizetype n) { return QFontInfo(lines[n]->font()).pixelSize(); };
         QVERIFY(lines[0]->font().bold() && lines[1]->font().bold());
-        QVERIFY(!lines[2]->font().bold());
-        QVERIFY(size(0) > size(2));
-        QVERIFY(size(2) > size(6));
-        QVERIFY(size(6) > size(3));
-        QCOMPARE(size(1), size(3));
-        QCOMPARE(size(4), size(3));
-        QCOMPARE(size(5), size(3));
-        for (int n = 7; n < lines.size(); ++n)
-            QCOMPARE(size(n), size(6));
+        QVERIFY(!lines[maker]->font().bold());
+        QVERIFY(size(0) > size(maker));
+        QVERIFY(size(maker) > size(1));
+        for (qsizetype n = maker + 1; n < lines.size(); ++n)
+            QCOMPARE(size(n), size(1));
         QVERIFY(lines[0]->geometry().left() < 20 && lines[0]->geometry().top() < 20);
     }
 
+    // A distributor on Windows may save the file in the system's code page: read as such.
+    void aFileInTheSystemsCodePage()
+    {
+#ifndef Q_OS_WIN
+        QSKIP("outside Windows the system's code page is UTF-8 itself");
+#else
+        const QByteArray latin = QString::fromUtf8("Zakład Łódź").toLocal8Bit();
+        QVERIFY(writeFile(m_data.filePath(QString::fromLatin1(about::kMakerFile)), latin));
+        QCOMPARE(TO_programieForm::makerLines(m_data.path()),
+                 QStringList{QString::fromLocal8Bit(latin)});
+#endif
+    }
+
+    // The name in any letter case, as a Windows distributor may write it.
+    void theFileNameInAnyLetterCase()
+    {
+        QVERIFY(writeFile(m_data.filePath("Producent.TXT"), "Zakład\n"));
+        QCOMPARE(TO_programieForm::makerLines(m_data.path()), QStringList{"Zakład"});
+    }
+
+    void versionBuildDateAndQtShown()
+    {
+        Program program;
+        TO_programieForm* w = about(program);
+        const QStringList shown = texts(w);
+        QVERIFY(shown.contains(TO_programieForm::versionLine()));
+        const QString build = TO_programieForm::buildLine();
+        QVERIFY(shown.contains(build));
+        QVERIFY2(build.contains(QString("Qt %1").arg(QT_VERSION_STR)), qPrintable(build));
+        if (QString::fromLatin1(qVersion()) != QStringLiteral(QT_VERSION_STR))
+            QVERIFY2(build.contains(QString::fromLatin1(qVersion())), qPrintable(build));
+        const QRegularExpressionMatch date =
+            QRegularExpression("^zbudowano (\\d{4}-\\d{2}-\\d{2}) ").match(build);
+        QVERIFY2(date.hasMatch(), qPrintable(build));
+        QVERIFY(QDate::fromString(date.captured(1), Qt::ISODate).isValid());
+    }
+
+    void everythingFitsTheClientArea_data()
+    {
+        QTest::addColumn<QByteArray>("makerFile");
+        QTest::newRow("no maker") << QByteArray();
+        QByteArray full;
+        for (int n = 0; n < about::kMostMakerLines; ++n)
+            full += "Bardzo długi wiersz danych dostawcy, dłuższy niż okno, numer " +
+                    QByteArray::number(n) + " i jeszcze więcej słów\n";
+        QTest::newRow("the most lines, each too long") << full;
+    }
+
     // Nothing is cut off or drawn over: every text fits its place inside the window, clear
-    // of the picture and the button, and the picture and the button are on the right.
+    // of the picture and the button, and the picture and the button are on the right. A line
+    // too long for the window is cut with an ellipsis, its whole text in its tooltip.
     void everythingFitsTheClientArea()
     {
+        QFETCH(QByteArray, makerFile);
+        if (!makerFile.isEmpty())
+            QVERIFY(writeFile(m_data.filePath(QString::fromLatin1(about::kMakerFile)), makerFile));
         Program program;
         TO_programieForm* w = about(program);
         w->show();
@@ -127,7 +265,13 @@ private slots:
             QVERIFY2(label->height() >= label->sizeHint().height(), qPrintable(label->text()));
             QVERIFY2(!text.intersects(picture->geometry()), qPrintable(label->text()));
             QVERIFY2(!text.intersects(ok->geometry()), qPrintable(label->text()));
+            if (label->objectName().startsWith("Maker")) {
+                QVERIFY2(label->text().endsWith(QChar(0x2026)), qPrintable(label->text()));
+                QVERIFY(label->toolTip().endsWith(QString::fromUtf8("więcej słów")));
+            }
         }
+        QCOMPARE(w->findChildren<QLabel*>(QRegularExpression("^Maker")).size(),
+                 makerFile.isEmpty() ? 0 : about::kMostMakerLines);
     }
 
     void versionIsTheProgramsOwn()
