@@ -13,10 +13,10 @@
 #include <string>
 
 #include "core/device/DeviceModel.h"
+#include "core/device/ReplyDispatch.h"
 #include "core/device/SyncCycle.h"
 #include "core/measure/Measurement.h"
 #include "core/protocol/FrameRouter.h"
-#include "core/device/ReplyDispatch.h"
 
 namespace {
 

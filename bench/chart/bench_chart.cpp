@@ -19,10 +19,10 @@
 #include <qcustomplot.h>
 
 #include "Measures.h"
-#include "ui/chart/ChartPage.h"
-#include "ui/chart/ChartPlottable.h"
 #include "core/chart/ChartRecording.h"
 #include "core/chart/ChartSeries.h"
+#include "ui/chart/ChartPage.h"
+#include "ui/chart/ChartPlottable.h"
 
 using namespace kx;
 using Clock = std::chrono::steady_clock;

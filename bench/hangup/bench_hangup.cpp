@@ -14,11 +14,11 @@
 #include "BenchProgram.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
+#include "ui/common/ValueLabel.h"
 #include "ui/device/DevicePage.h"
+#include "ui/link/LinkControl.h"
 #include "ui/measure/IndicatorPage.h"
 #include "ui/measure/MeasurementControl.h"
-#include "ui/link/LinkControl.h"
-#include "ui/common/ValueLabel.h"
 
 namespace {
 

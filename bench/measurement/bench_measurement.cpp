@@ -19,11 +19,11 @@
 #include "BenchProgram.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
+#include "core/protocol/Commands.h"
 #include "ui/chart/ChartControl.h"
 #include "ui/chart/ChartPage.h"
 #include "ui/measure/IndicatorPage.h"
 #include "ui/measure/MeasurementControl.h"
-#include "core/protocol/Commands.h"
 
 namespace {
 

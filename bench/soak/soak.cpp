@@ -14,14 +14,14 @@
 #include "BenchProgram.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
+#include "core/chart/ChartSeries.h"
 #include "ui/chart/ChartControl.h"
 #include "ui/chart/ChartPage.h"
-#include "core/chart/ChartSeries.h"
+#include "ui/link/LinkControl.h"
 #include "ui/measure/IndicatorPage.h"
 #include "ui/measure/MeasurementControl.h"
 #include "ui/register/RegisterPage.h"
 #include "ui/register/RegisterTableModel.h"
-#include "ui/link/LinkControl.h"
 
 namespace {
 

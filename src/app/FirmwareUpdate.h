@@ -2,7 +2,8 @@
 // The device's firmware update: the operator picks a hex file, the port is closed so the
 // boot loader can have the line, the file is copied into the boot-loader folder that holds the
 // AVR programmer tool (under StartDirectory, else the installed one) and the tool flashes it,
-// in a console window the operator reads. The program does not wait for the tool; the wizard connects again.
+// in a console window the operator reads. The program does not wait for the tool; the wizard
+// connects again.
 
 #include <QString>
 #include <QStringList>

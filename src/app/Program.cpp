@@ -8,10 +8,10 @@
 #include "app/TForm1.h"
 #include "app/TO_programieForm.h"
 #include "app/TerminationSignals.h"
-#include "ui/device/DeviceSync.h"
 #include "ui/chart/TKonigLiniiForm.h"
-#include "ui/monitor/TCOM_DBG_Form.h"
 #include "ui/common/Dialogs.h"
+#include "ui/device/DeviceSync.h"
+#include "ui/monitor/TCOM_DBG_Form.h"
 #include "ui/wizard/TAsystentForm.h"
 
 namespace kx {

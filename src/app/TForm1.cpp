@@ -17,22 +17,22 @@
 #include "app/ReplyViewOnPages.h"
 #include "app/SettingsBinding.h"
 #include "app/TO_programieForm.h"
-#include "ui/device/DeviceEditors.h"
-#include "ui/device/DevicePage.h"
-#include "ui/device/DeviceSync.h"
+#include "core/device/ReplyDispatch.h"
 #include "core/device/StateMonitor.h"
 #include "ui/chart/ChartControl.h"
 #include "ui/chart/ChartPage.h"
-#include "ui/measure/IndicatorPage.h"
-#include "ui/measure/MeasurementControl.h"
-#include "ui/register/RegisterControl.h"
-#include "ui/register/RegisterPage.h"
 #include "ui/chart/TKonigLiniiForm.h"
-#include "core/device/ReplyDispatch.h"
-#include "ui/monitor/TCOM_DBG_Form.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/LocaleSeparator.h"
 #include "ui/common/ToolWindow.h"
+#include "ui/device/DeviceEditors.h"
+#include "ui/device/DevicePage.h"
+#include "ui/device/DeviceSync.h"
+#include "ui/measure/IndicatorPage.h"
+#include "ui/measure/MeasurementControl.h"
+#include "ui/monitor/TCOM_DBG_Form.h"
+#include "ui/register/RegisterControl.h"
+#include "ui/register/RegisterPage.h"
 #include "ui/wizard/TAsystentForm.h"
 
 namespace kx {
@@ -65,8 +65,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
         m_registerPage, m_model, [this] { return m_measure->summary(); }, this);
     // A sample's way: from the measurement, once, to the chart and to the register.
     connect(m_measure, &MeasurementControl::sampleTaken, m_chart, &ChartControl::addSample);
-    connect(m_measure, &MeasurementControl::sampleTaken, m_register,
-            &RegisterControl::addSample);
+    connect(m_measure, &MeasurementControl::sampleTaken, m_register, &RegisterControl::addSample);
     connect(m_measure, &MeasurementControl::rateShown, m_chartPage, &ChartPage::setRateText);
     connect(m_measure, &MeasurementControl::displayTicked, m_chart, &ChartControl::DisplayTick);
     connect(m_chart, &ChartControl::timeResetAsked, m_measure,

@@ -11,8 +11,8 @@
 #include <memory>
 #include <span>
 
-#include "core/device/DeviceModel.h"
 #include "core/chart/LineSettings.h"
+#include "core/device/DeviceModel.h"
 #include "ui/link/LinkControl.h"
 
 class QAction;

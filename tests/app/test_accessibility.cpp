@@ -5,19 +5,19 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "Fakes.h"
 #include "ConfigFile.h"
+#include "Fakes.h"
 #include "FrameBytes.h"
 #include "NamedChild.h"
 #include "RecordingDialogs.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
+#include "ui/chart/ChartPage.h"
+#include "ui/common/ValueLabel.h"
 #include "ui/device/DevicePage.h"
 #include "ui/device/DeviceSync.h"
-#include "ui/chart/ChartPage.h"
 #include "ui/measure/IndicatorPage.h"
 #include "ui/measure/MeasurementControl.h"
-#include "ui/common/ValueLabel.h"
 
 using namespace kx;
 

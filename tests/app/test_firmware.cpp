@@ -501,9 +501,9 @@ private slots:
         Fixture f;
         f.desktop.result = false;
         QCOMPARE(updateFirmware(f.link(), f.start.root), FirmwareOutcome::StartFailed);
-        QCOMPARE(f.dialogs.texts(),
-                 QStringList{QString::fromUtf8("Nie można uruchomić programatora:\n") +
-                             shown(f.tool)});
+        QCOMPARE(
+            f.dialogs.texts(),
+            QStringList{QString::fromUtf8("Nie można uruchomić programatora:\n") + shown(f.tool)});
         QCOMPARE(readFile(f.target), readFile(f.chosen));
     }
 

@@ -78,8 +78,8 @@ private slots:
         Program program;
         program.start();
         program.mainWindow()->startupTimer().stop();
-        auto* clear = child<QPushButton>(program.mainWindow()->registerPage(),
-                                         "ButtonRegisterClear");
+        auto* clear =
+            child<QPushButton>(program.mainWindow()->registerPage(), "ButtonRegisterClear");
         QVERIFY(clear);
         DialogReader reader;
         clear->click();
@@ -97,8 +97,7 @@ private slots:
         Program program;
         program.start();
         program.mainWindow()->startupTimer().stop();
-        auto* saveAs =
-            child<QPushButton>(program.mainWindow()->registerPage(), "ButtonSaveAs");
+        auto* saveAs = child<QPushButton>(program.mainWindow()->registerPage(), "ButtonSaveAs");
         QVERIFY(saveAs);
         DialogReader reader;
         saveAs->click();

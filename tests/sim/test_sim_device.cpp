@@ -485,7 +485,8 @@ void TestSimDevice::measurementValuesComeInOrderYX1X2()
     SimDevice some({}, clock.fn());
     for (int i = 0; i < 20; ++i) {
         clock.now += 730ms;
-        const kx::MeasurementFrameValues a = decodeOne(exchange(all, clock, measureRequest(true, true, true)));
+        const kx::MeasurementFrameValues a =
+            decodeOne(exchange(all, clock, measureRequest(true, true, true)));
         const kx::MeasurementFrameValues s =
             decodeOne(exchange(some, clock, measureRequest(true, false, true)));
         QCOMPARE(s.y, a.y);

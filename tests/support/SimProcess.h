@@ -10,7 +10,7 @@
 #ifdef KX_SIM_PATH
 #define KX_NEEDS_SIMULATOR() (void)0
 #else
-#define KX_NEEDS_SIMULATOR()                                                                        \
+#define KX_NEEDS_SIMULATOR()                                                                       \
     QSKIP("the simulated device needs a POSIX pseudo-terminal, which this system does not have")
 #endif
 
@@ -45,5 +45,8 @@ struct SimProcess
         if (!process.waitForFinished(3000))
             process.kill();
     }
-    bool valid() const { return port.startsWith('/'); }
+    bool valid() const
+    {
+        return port.startsWith('/');
+    }
 };

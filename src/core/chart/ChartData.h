@@ -12,10 +12,10 @@ namespace kx {
 
 struct TraceLook
 {
-    const char* title;     // UTF-8, as the legend and the chart's spreadsheet name the series
-    std::uint32_t rgb;     // the series' colour, 0xRRGGBB; the value's colour everywhere
+    const char* title;      // UTF-8, as the legend and the chart's spreadsheet name the series
+    std::uint32_t rgb;      // the series' colour, 0xRRGGBB; the value's colour everywhere
     std::uint32_t pointRgb; // the colour a sample's point is added with
-    bool stairs;           // an output holds its state until the next sample
+    bool stairs;            // an output holds its state until the next sample
 };
 const TraceLook& traceLook(Trace t);
 

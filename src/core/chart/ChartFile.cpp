@@ -1,7 +1,7 @@
 #include "core/chart/ChartFile.h"
 
-#include "core/text/NumberFormat.h"
 #include "core/chart/ChartSeries.h"
+#include "core/text/NumberFormat.h"
 
 namespace kx {
 

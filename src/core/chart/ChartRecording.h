@@ -4,8 +4,9 @@
 //
 // While recording, every sample adds a point at x = MeasureTime to the series of each active
 // value (Y, X1, X2), then a point to each of the two output lines (y = H × state + F of the
-// line settings, computed in 64 bits). A value that is not finite is left out. Points go in ascending x, a point with an equal x after the earlier ones, so
-// recording across STOP and START places the new points among the old.
+// line settings, computed in 64 bits). A value that is not finite is left out. Points go in
+// ascending x, a point with an equal x after the earlier ones, so recording across STOP and START
+// places the new points among the old.
 
 #include <cstdint>
 

@@ -10,7 +10,7 @@
 
 #include "core/chart/ChartPaging.h" // the points per page's range
 #include "core/chart/LineSettings.h"
-#include "core/measure/Measurement.h" // the sampling period's range
+#include "core/measure/Measurement.h"   // the sampling period's range
 #include "core/register/RegisterRows.h" // the register's boxes
 #include "core/settings/DefaultPort.h"
 

@@ -10,10 +10,10 @@
 #include "core/chart/ChartFile.h"
 #include "ui/chart/ChartPage.h"
 #include "ui/chart/TKonigLiniiForm.h"
-#include "ui/common/TraceColours.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/LocaleSeparator.h"
 #include "ui/common/SaveProgress.h"
+#include "ui/common/TraceColours.h"
 
 namespace kx {
 
@@ -152,8 +152,7 @@ void ChartControl::SaveExcelClick()
     std::int64_t points = 0;
     for (int t = 0; t < kTraceCount; ++t) {
         const auto trace = static_cast<Trace>(t);
-        series.push_back({traceLook(trace).title,
-                          pointColour(trace).name().toUpper().toStdString(),
+        series.push_back({traceLook(trace).title, pointColour(trace).name().toUpper().toStdString(),
                           &m_data.series(trace)});
         points += m_data.series(trace).size();
     }

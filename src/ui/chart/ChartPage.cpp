@@ -23,8 +23,8 @@
 #include "ui/chart/ChartPlottable.h"
 #include "ui/chart/ChartStyle.h"
 #include "ui/common/Colours.h"
-#include "ui/common/TraceColours.h"
 #include "ui/common/ReadoutField.h"
+#include "ui/common/TraceColours.h"
 #include "ui/common/ValueLabel.h"
 
 namespace kx {

@@ -53,13 +53,14 @@ bool QtDesktop::startCommandLine(const QString& commandLine, const QString& work
     QProcess process;
     process.setProgram(words.first());
     process.setWorkingDirectory(workingDirectory);
-    process.setCreateProcessArgumentsModifier([line](QProcess::CreateProcessArguments* args) mutable {
-        args->arguments = line.data();
-        // A console of its own, shown, whatever console this program has.
-        args->flags &= ~static_cast<DWORD>(DETACHED_PROCESS | CREATE_NO_WINDOW);
-        args->flags |= CREATE_NEW_CONSOLE;
-        args->startupInfo->dwFlags &= ~static_cast<DWORD>(STARTF_USESTDHANDLES);
-    });
+    process.setCreateProcessArgumentsModifier(
+        [line](QProcess::CreateProcessArguments* args) mutable {
+            args->arguments = line.data();
+            // A console of its own, shown, whatever console this program has.
+            args->flags &= ~static_cast<DWORD>(DETACHED_PROCESS | CREATE_NO_WINDOW);
+            args->flags |= CREATE_NEW_CONSOLE;
+            args->startupInfo->dwFlags &= ~static_cast<DWORD>(STARTF_USESTDHANDLES);
+        });
     return process.startDetached();
 #else
     QStringList words = QProcess::splitCommand(commandLine);

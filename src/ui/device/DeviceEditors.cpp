@@ -5,11 +5,11 @@
 #include <QLineEdit>
 
 #include "core/device/DeviceModel.h"
-#include "ui/device/DevicePage.h"
-#include "core/text/RoundTo3.h"
-#include "core/device/TextToNumber.h"
 #include "core/device/ReplyDispatch.h"
+#include "core/device/TextToNumber.h"
+#include "core/text/RoundTo3.h"
 #include "ui/common/LocaleSeparator.h"
+#include "ui/device/DevicePage.h"
 
 namespace kx {
 

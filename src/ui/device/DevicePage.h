@@ -9,8 +9,8 @@
 
 #include <array>
 
-#include "core/protocol/Param.h"           // Param, Channel
 #include "core/device/ReplyDispatch.h" // FieldCaptions
+#include "core/protocol/Param.h"       // Param, Channel
 
 class QCheckBox;
 class QComboBox;

@@ -83,8 +83,7 @@ protected:
             input = textFromValue(kMinSamplingPeriodMs);
             return;
         }
-        input = textFromValue(
-            int(std::clamp<qlonglong>(typed, kMinSamplingPeriodMs, maximum())));
+        input = textFromValue(int(std::clamp<qlonglong>(typed, kMinSamplingPeriodMs, maximum())));
     }
 
     StepEnabled stepEnabled() const override

@@ -5,8 +5,8 @@
 
 #include <QWidget>
 
-#include "core/measure/Measurement.h"
 #include "core/device/ReplyDispatch.h" // Gauge
+#include "core/measure/Measurement.h"
 
 class QCheckBox;
 class QGroupBox;

@@ -6,12 +6,12 @@
 #include <limits>
 
 #include "core/device/DeviceModel.h"
-#include "core/text/NumberFormat.h"
-#include "ui/measure/IndicatorPage.h"
-#include "core/protocol/Commands.h"
 #include "core/device/ReplyDispatch.h"
+#include "core/protocol/Commands.h"
+#include "core/text/NumberFormat.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/LocaleSeparator.h"
+#include "ui/measure/IndicatorPage.h"
 
 namespace kx {
 

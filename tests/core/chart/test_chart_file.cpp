@@ -1,9 +1,8 @@
 #include <QtTest>
 
-
+#include "Windows1250.h"
 #include "core/chart/ChartFile.h"
 #include "core/chart/ChartSeries.h"
-#include "Windows1250.h"
 
 using namespace kx;
 

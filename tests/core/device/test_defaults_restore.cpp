@@ -5,9 +5,9 @@
 #include "Fakes.h"
 #include "core/device/DefaultsRestore.h"
 #include "core/device/DeviceModel.h"
+#include "core/device/ReplyDispatch.h"
 #include "core/device/SyncCycle.h"
 #include "core/protocol/Commands.h"
-#include "core/device/ReplyDispatch.h"
 
 using namespace kx;
 

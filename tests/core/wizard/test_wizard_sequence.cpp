@@ -4,8 +4,8 @@
 
 #include <deque>
 
-#include "core/protocol/Commands.h"
 #include "core/device/ReplyDispatch.h"
+#include "core/protocol/Commands.h"
 #include "core/wizard/WizardSequence.h"
 
 using namespace kx;

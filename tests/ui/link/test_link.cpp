@@ -11,7 +11,6 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include "serial/PtyPair.h"
 #include "ConfigFile.h"
 #include "EventLoop.h"
 #include "FrameBytes.h"
@@ -21,13 +20,14 @@
 #include "WidgetTexts.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
+#include "core/protocol/Commands.h"
+#include "serial/PtyPair.h"
+#include "ui/common/CGauge.h"
+#include "ui/common/ValueLabel.h"
 #include "ui/device/DevicePage.h"
 #include "ui/device/DeviceSync.h"
 #include "ui/measure/IndicatorPage.h"
-#include "core/protocol/Commands.h"
 #include "ui/monitor/TCOM_DBG_Form.h"
-#include "ui/common/CGauge.h"
-#include "ui/common/ValueLabel.h"
 
 using namespace kx;
 
@@ -467,7 +467,7 @@ private slots:
         QByteArray badSum = frameBytes(buildFrame(FrameKind::Reply, Cmd::LED, {5, 0, 0, 0}));
         badSum[7] = char(badSum[7] + 1);
         f.block(badSum);
-        f.block(QByteArray("\x01\x02", 2));                                        // stray
+        f.block(QByteArray("\x01\x02", 2)); // stray
         f.block(measurement(0x07, {1.0f})); // cut off: two values missing
         f.block(QByteArray("\xF3", 1));     // a reply's first byte, then silence
         f.main->sync().Timer2Timer();

@@ -319,10 +319,9 @@ private slots:
         const int width = f.grid->columnWidth(RegisterTableModel::ColumnIndex);
         QVERIFY2(width >= specified, qPrintable(QString::number(width)));
         const int textWidth = f.grid->fontMetrics().horizontalAdvance(newest.trimmed());
-        QVERIFY2(width > textWidth, qPrintable(QString("%1 px for %2 px of \"%3\"")
-                                                   .arg(width)
-                                                   .arg(textWidth)
-                                                   .arg(newest)));
+        QVERIFY2(
+            width > textWidth,
+            qPrintable(QString("%1 px for %2 px of \"%3\"").arg(width).arg(textWidth).arg(newest)));
         QVERIFY(!f.grid->horizontalScrollBar()->isVisible());
         // The newest row whole at the bottom, the 27th newest whole at the top.
         const QRect viewport = f.grid->viewport()->rect();
@@ -439,16 +438,15 @@ private slots:
         QTest::newRow("PAUSE from stopped, 3 s, PAUSE")
             << QStringList{"ButtonPause", "run", "run", "run", "ButtonPause"} << QByteArray("3");
         QTest::newRow("START, 1 s, STOP, then PAUSE, 2 s, PAUSE")
-            << QStringList{"ButtonStart", "run", "ButtonStop", "ButtonPause", "run", "run",
-                           "ButtonPause"}
+            << QStringList{"ButtonStart", "run", "ButtonStop", "ButtonPause",
+                           "run",         "run", "ButtonPause"}
             << QByteArray("2");
         QTest::newRow("START, 4 s, STOP, the chart's stop")
-            << QStringList{"ButtonStart", "run", "run", "run", "run", "ButtonStop",
+            << QStringList{"ButtonStart",    "run", "run", "run", "run", "ButtonStop",
                            "ButtonChartStop"}
             << QByteArray("4");
         QTest::newRow("START, 4 s, STOP, the chart's record")
-            << QStringList{"ButtonStart", "run", "run", "run", "run", "ButtonStop",
-                           "ButtonRecord"}
+            << QStringList{"ButtonStart", "run", "run", "run", "run", "ButtonStop", "ButtonRecord"}
             << QByteArray("4");
     }
 
