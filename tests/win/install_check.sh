@@ -202,6 +202,11 @@ if [ -f "$instdir/kx350t-pc.exe" ]; then
     pass "every installed file is the staged one"
   fi
   if [ -f "$instdir/uninstall.exe" ]; then pass "uninstaller installed"; else fail "no uninstall.exe in $instdir"; fi
+  # What the menu's help entries and Qt's Polish dialogs need, where the program looks for it.
+  for doc in "help/KX350T-PC.html" "help/KX350T rev 1.0_instrukcja_obslugi.pdf" \
+    "translations/qtbase_pl.qm"; do
+    if [ -s "$instdir/$doc" ]; then pass "installed $doc"; else fail "no $doc in $instdir"; fi
+  done
 else
   fail "no kx350t-pc.exe in $instdir"
 fi
