@@ -3,7 +3,8 @@
 // dispatch and the parameter model, every measurement frame into the model as the frame
 // handler applies it, with the measurement scheduler stepping on a clock in between and the
 // synchronisation cycle deciding its next write. Nothing may crash or read past a block, and
-// the model must stay coherent: flags 0 or 1, a transmission fault cleared by every answer.
+// the model must stay coherent: flags 0 or 1, a transmission fault cleared by a measurement
+// answer and by nothing else.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "core/device/ReplyDispatch.h"
 #include "core/device/SyncCycle.h"
 #include "core/measure/Measurement.h"
+#include "core/protocol/Commands.h"
 #include "core/protocol/FrameRouter.h"
 
 namespace {
@@ -61,7 +63,11 @@ struct Program : kx::FrameConsumer
     {
         model.bledna_transmisja = 1;
         dispatcher.dispatch(reply);
-        if (!model.ReplyReceived || model.bledna_transmisja != 0)
+        // Only a measurement answer says the lost request was answered after all.
+        const uint8_t command = reply[2];
+        const bool measurement =
+            command == kx::Cmd::Measure || command == kx::Cmd::X1 || command == kx::Cmd::X2;
+        if (!model.ReplyReceived || model.bledna_transmisja != (measurement ? 0 : 1))
             std::abort();
     }
     void measurementFrameReceived(std::span<const uint8_t> frame) override
