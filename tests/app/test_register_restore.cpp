@@ -7,12 +7,8 @@
 #include <cstring>
 #include <optional>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 #include "EventLoop.h"
+#include "FileSizeLimit.h"
 #include "RecordingDialogs.h"
 #include "SimProcess.h"
 #include "app/Program.h"
@@ -76,35 +72,6 @@ bool same(const Registration& a, const Registration& b)
            std::memcmp(a.shown.data(), b.shown.data(), sizeof a.shown) == 0 &&
            a.options == b.options && a.flags == b.flags;
 }
-
-#ifdef Q_OS_UNIX
-// While it lives, no file of this process grows beyond bytes: a disk that is full.
-struct FileSizeLimit
-{
-    rlimit previous{};
-    void (*previousHandler)(int) = SIG_DFL;
-    bool set = false;
-
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        // A write past the limit fails instead of ending the process.
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        if (getrlimit(RLIMIT_FSIZE, &previous) != 0)
-            return;
-        rlimit limited = previous;
-        limited.rlim_cur = bytes;
-        set = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        if (set)
-            setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-};
-#endif
 
 } // namespace
 

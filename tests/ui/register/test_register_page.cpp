@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "FileSizeLimit.h"
 #include "NamedChild.h"
 #include "PageFit.h"
 #include "RecordingDialogs.h"
@@ -14,12 +15,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <functional>
-
-#if defined(Q_OS_UNIX)
-#include <sys/resource.h>
-#endif
 
 #include "core/device/DeviceModel.h"
 #include "ui/register/RegisterControl.h"
@@ -157,36 +153,6 @@ const QByteArray kTextStart = QByteArray("typ urz\xB9"
                                          "dzenia= \t");
 const QByteArray kExcelStart = QByteArray("typ urz\xB9"
                                           "dzenia=\t");
-
-#if defined(Q_OS_UNIX)
-// Files this process writes may grow to `bytes` only, so a long write fails part way through
-// even as root (a read-only folder does not stop root).
-struct FileSizeLimit
-{
-    rlimit previous{};
-    void (*previousHandler)(int) = nullptr;
-    bool set = false;
-
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        if (getrlimit(RLIMIT_FSIZE, &previous) != 0)
-            return;
-        // Past the limit write() fails with EFBIG instead of the signal ending the process.
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = previous;
-        limit.rlim_cur = bytes;
-        set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        if (set)
-            setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-};
-#endif
 
 bool anyPixel(const QImage& image, const QRect& area, const std::function<bool(QColor)>& test)
 {
