@@ -2,6 +2,7 @@
 
 #include <QAction>
 
+#include "InstalledFolder.h"
 #include "RecordingDesktop.h"
 #include "RecordingDialogs.h"
 #include "TempStartDirectory.h"
@@ -16,22 +17,6 @@ namespace {
 
 const QString kHelpFile = QString::fromLatin1(kHelpFileName);
 const QString kManual = QString::fromLatin1(kManualFileName);
-
-// Windows keeps one folder whatever the letter case it is named in.
-#ifdef Q_OS_WIN
-constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
-#else
-constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
-#endif
-
-// A folder of its own in place of the installed data folder while it lives.
-struct InstalledFolder
-{
-    QTemporaryDir dir;
-    InstalledFolder() { setInstalledDataFolder(dir.path()); }
-    ~InstalledFolder() { setInstalledDataFolder(QString()); }
-    QString path(const QString& relative) const { return dir.filePath(relative); }
-};
 
 // A delivered document at relative under root (a path ending in '/' is an empty folder).
 bool deliver(const QString& root, const QString& relative)

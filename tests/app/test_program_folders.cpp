@@ -3,6 +3,7 @@
 
 #include <QtTest>
 
+#include "InstalledFolder.h"
 #include "RecordingDesktop.h"
 #include "RecordingDialogs.h"
 #include "TempStartDirectory.h"
@@ -17,19 +18,9 @@ namespace {
 
 #ifdef Q_OS_WIN
 const QString kToolName = "AVROSP.exe";
-constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
 #else
 const QString kToolName = "AVROSP";
-constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
 #endif
-
-struct InstalledFolder
-{
-    QTemporaryDir dir;
-    InstalledFolder() { setInstalledDataFolder(dir.path()); }
-    ~InstalledFolder() { setInstalledDataFolder(QString()); }
-    QString path(const QString& relative) const { return dir.filePath(relative); }
-};
 
 // A boot-loader folder named folder under root, with the tool when withTool.
 bool deliverBootloader(const QString& root, const QString& folder, bool withTool)
